@@ -1,0 +1,169 @@
+/*
+ * morvane: a layered 16-bit painting engine behind a flat C interface.
+ *
+ * The engine holds exactly one picture (the canvas, each side at most 10000
+ * pixels) of up to 64 layers stored as RGBA64 (four 16-bit channels, red,
+ * green, blue, alpha, straight alpha), one current tool, one selection mask,
+ * an undo history and image-processing working buffers. There are no
+ * handles: every call works on that one state. The engine is single-threaded
+ * at this interface and not re-entrant.
+ *
+ * Conventions
+ *   - Integers are 32-bit; flags count only in their low byte.
+ *   - Pixel buffers are the caller's and are only used during the call.
+ *   - 8 to 16 bits is v * 256 (255 becomes 65280); 16 to 8 bits is the high byte.
+ *   - Names that select behaviour (blend modes, effects, ...) match byte for
+ *     byte; an unknown name selects nothing.
+ *   - A call that fails inside stores a fixed text such as "CreateImage Excpt"
+ *     in the last-error text (MRV_GetLastError) and returns its failure value.
+ *     Bad arguments (layer numbers outside 0..63, null pointers, impossible
+ *     sizes) get the documented answer or are refused; they never crash.
+ *
+ * Linux stand-ins (marked "Linux:" below) answer the calls that a desktop
+ * system service would answer elsewhere.
+ */
+#ifndef MORVANE_MORVANE_H
+#define MORVANE_MORVANE_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define MRV_API __attribute__((visibility("default")))
+#else
+#define MRV_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Canvas lifecycle and services ---------------------------------------- */
+
+/* Creates the canvas: width and height outside 0..10000 become 100; brushMaxSize
+   (largest brush diameter, cut to 0..10000) sizes every brush buffer; fifth is
+   stored and unused. All 64 layers become empty, the mask all 0xFFFF, the undo
+   history empty. A canvas that already exists is released first. */
+MRV_API void MRV_CreateImage(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth);
+/* Resizes the canvas and brush maximum; keeps layers, replaces every working buffer,
+   clears undo, the TextureMap and the PaintLayer, and resets the view. */
+MRV_API void MRV_NewSize(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth);
+/* Frees everything the canvas owns, layers included; random arrays stay. */
+MRV_API void MRV_DeleteImage(void);
+/* Stores the first 511 characters of text as the last-error text (null: ""). */
+MRV_API void MRV_SetLastError(const char* text);
+/* The last-error text (engine-owned; never cleared by the engine). */
+MRV_API const char* MRV_GetLastError(void);
+/* A block of size bytes from the C heap; null on failure or a negative size. */
+MRV_API void* MRV_Alloc(int32_t size);
+/* Frees a block from MRV_Alloc; null is ignored. */
+MRV_API void MRV_Free(void* block);
+/* Copies count bytes (no overlap); nothing when a pointer is null or count <= 0. */
+MRV_API void MRV_Memcpy(void* destination, const void* source, int32_t count);
+/* Returns pointer unchanged (lets hosts without pointer arithmetic take an address). */
+MRV_API void* BankAdrs(void* pointer);
+/* Renames a file: 1 on success, 0 on failure (an existing target name fails). */
+MRV_API int32_t MRV_RenameFile(const char* oldPath, const char* newPath);
+/* Sets the start directory when shorter than 1024 characters, else ignores it. */
+MRV_API void MRV_SetStartDir(const char* path);
+/* Stores the engine seed and restarts the engine's random generator with it. */
+MRV_API void MRV_SetRandomSeed(int32_t seed);
+/* Linux: the fixed system directory "/usr/share" (engine-owned text). */
+MRV_API const char* MRV_GetDirInfo(void);
+/* 1 once after the display configuration changed, then 0. Linux: nothing watches the
+   display on its own; the engine's host integration raises the flag. */
+MRV_API int32_t MRV_IsDisplayChanged(void);
+/* Linux: 0 (no desktop composition service is asked). */
+MRV_API int32_t MRV_IsCompositionEnabled(void);
+/* Linux: 0 (the engine owns no windows to redraw). */
+MRV_API int32_t MRV_SetWindowRedraw(void* window, int32_t flag);
+/* Linux: 0 (the engine owns no windows to redraw). */
+MRV_API int32_t MRV_RedrawWindow(void* window);
+/* Linux: button face colour, fixed 0x00F0F0F0 (0x00BBGGRR). */
+MRV_API int32_t MRV_GetWindowBackgroundColor(void);
+/* Linux: button text colour, fixed 0x00000000. */
+MRV_API int32_t MRV_GetWindowTextColor(void);
+/* Linux: caption height, fixed 23 pixels. */
+MRV_API int32_t MRV_GetWindowCaptionSize(void);
+/* Linux: small caption height, fixed 23 pixels. */
+MRV_API int32_t MRV_GetWindowSmallCaptionSize(void);
+/* Linux: fixed dialog frame height, fixed 3 pixels. */
+MRV_API int32_t MRV_GetWindowFixedFrameSize(void);
+/* Linux: physical memory (MemTotal) in megabytes. */
+MRV_API int32_t MRV_GetTotalPhyMemory(void);
+/* Linux: available physical memory (MemAvailable) in megabytes. */
+MRV_API int32_t MRV_GetAvailPhyMemory(void);
+/* Linux: the kernel's commit limit (CommitLimit) in megabytes. */
+MRV_API int32_t MRV_GetTotalPgMemory(void);
+/* Linux: commit limit less committed memory (Committed_AS) in megabytes. */
+MRV_API int32_t MRV_GetAvailPgMemory(void);
+/* Linux: the 128 TiB user address space of x86-64 in megabytes. */
+MRV_API int32_t MRV_GetTotalVirMemory(void);
+/* Linux: the user address space less this process's mapped size, in megabytes. */
+MRV_API int32_t MRV_GetAvailVirMemory(void);
+/* Undo budget in megabytes (an automatic budget is recomputed first). */
+MRV_API int32_t MRV_GetTotalUndoMemory(void);
+/* Undo memory in use (back buffers and records) in megabytes. */
+MRV_API int32_t MRV_GetCurrentUndoMemory(void);
+/* Accepts and ignores its argument. */
+MRV_API void MRV_SetGrid(int32_t value);
+/* Accepts and ignores its argument. */
+MRV_API void MRV_SetGridSpacing(int32_t value);
+
+/* ---- Layer table ----------------------------------------------------------- */
+
+/* Creates (or clears again) layer n (0..63) at width x height (0..10000 each): layer 1
+   opaque white, others transparent black. 1 on success, 0 on failure. */
+MRV_API int32_t MRV_CreateLayer(int32_t n, int32_t width, int32_t height);
+/* Frees layer n's pixels; its options stay. */
+MRV_API void MRV_DeleteLayer(int32_t n);
+/* Makes layer n current (when it holds pixels) and refreshes the undo back buffer. */
+MRV_API void MRV_SetLayer(int32_t n);
+/* The current layer number. */
+MRV_API int32_t MRV_GetLayerNum(void);
+/* How many of the slots 0..63 hold pixels. */
+MRV_API int32_t MRV_GetLayerCount(void);
+/* Sets visibility, alpha lock, opacity (percent * 256 / 100, not clamped) and blend
+   mode by exact name ("Normal", "Multiply", ... "Luminance Alpha Invert"; others: 0). */
+MRV_API void MRV_SetLayerOptions(int32_t n, int32_t visible, int32_t alphaLocked, int32_t opacityPercent, const char* modeName);
+/* Exchanges the complete records of slots a and b. */
+MRV_API void MRV_SwapLayers(int32_t a, int32_t b);
+/* Builds the TextureMap (canvas-sized bytes 4..250) from layer n; null on failure. */
+MRV_API uint8_t* MRV_CreateTexture(int32_t n);
+/* Frees the TextureMap. */
+MRV_API void MRV_DeleteTexture(void);
+/* Creates the canvas-sized PaintLayer if needed and sets its opacity and blend mode. */
+MRV_API void MRV_CreatePaintLayer(int32_t opacityPercent, const char* modeName);
+/* Clears the PaintLayer to transparent black and empties its touched rectangle. */
+MRV_API void MRV_ClearPaintLayer(void);
+/* The older clear: all 0xFF, then transparent black inside the touched rectangle. */
+MRV_API void MRV_ClearPaintLayer_old(void);
+/* Frees the PaintLayer pixels. */
+MRV_API void MRV_DeletePaintLayer(void);
+/* Sets the compositing opacity of alpha layers: percent * 0.01 * 65535, kept in 0..65535. */
+MRV_API void MRV_SetAlphaLayerOpacity(int32_t opacityPercent);
+
+/* ---- Pixel transfer -------------------------------------------------------- */
+
+/* ---- Run-length codecs ----------------------------------------------------- */
+
+/* ---- Merges and compositing ------------------------------------------------ */
+
+/* ---- View rendering and flatten -------------------------------------------- */
+
+/* ---- Brush tool and grit textures ------------------------------------------ */
+
+/* ---- Brush shapes ---------------------------------------------------------- */
+
+/* ---- Dabs ------------------------------------------------------------------ */
+
+/* ---- Blend buffer ---------------------------------------------------------- */
+
+/* ---- Undo ------------------------------------------------------------------ */
+
+/* ---- Selection mask -------------------------------------------------------- */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MORVANE_MORVANE_H */
