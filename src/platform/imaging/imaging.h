@@ -1,0 +1,86 @@
+// The imaging platform: the operations the engine hands to an imaging library
+// (rectangle copies, compression, conversions, resampling, a plane blur and
+// the file codecs), built here on zlib, libpng, libjpeg-turbo, libtiff, giflib
+// and our own code. Every function returns false (or 0) on failure and then
+// leaves its outputs untouched unless it says otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mrv::platform {
+
+// ---- Overlay copy -----------------------------------------------------------
+// Copies a srcWidth x srcHeight block over the destination at (x, y), replacing
+// the destination bytes, clipped to the destination (negative x, y included).
+// bytesPerPixel is 1, 2, 4 or 8; strides are in bytes.
+bool overlayImage(uint8_t* dst, int32_t dstWidth, int32_t dstHeight, int32_t bytesPerPixel, int32_t dstStride,
+                  const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, int32_t x, int32_t y);
+
+// ---- Compression (zlib, no header of our own) ----------------------------------
+// Deflates inSize bytes into out (capacity outCapacity); *outSize gets the
+// compressed length. level is the zlib level 0..9 (-1 = default). False when
+// the result does not fit.
+bool deflateBuffer(const uint8_t* in, size_t inSize, uint8_t* out, size_t outCapacity, size_t* outSize, int level);
+// Inflates into out; false on a truncated or corrupt stream, or when the data
+// would not fit in outCapacity. Never reads or writes outside the buffers.
+bool inflateBuffer(const uint8_t* in, size_t inSize, uint8_t* out, size_t outCapacity, size_t* outSize);
+
+// ---- Conversions ------------------------------------------------------------
+void swapRedBlue(uint8_t* rgba, size_t pixelCount);                     // bytes 0 and 2 of 4-byte pixels
+void rgbToRgba(const uint8_t* rgb, uint8_t* rgba, size_t pixelCount, uint8_t alpha);
+void rgbaToRgb(const uint8_t* rgba, uint8_t* rgb, size_t pixelCount);
+// 8-bit grey from RGBA32 or RGB24 (bytesPerPixel 4 or 3); weights in imaging.cpp's notes.
+void grayFromColor(const uint8_t* src, int32_t bytesPerPixel, uint8_t* gray, size_t pixelCount);
+
+// ---- Resampling (1, 3, 4 or 8 bytes per pixel; 8 = four 16-bit channels) --------
+bool resizeImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                 int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);  // bilinear
+bool decimateImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                   int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel,
+                   int32_t mode);  // mode 1: area average
+bool resizeImageBicubic(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                        int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);
+bool simpleResampleImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                         int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);  // nearest
+
+// ---- One-channel blur -------------------------------------------------------
+// Blurs a byte plane (rowLength bytes a row) into dst; strength is a percentage.
+bool blurPlane(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t rowLength,
+               int32_t strengthPercent);
+
+// ---- Files ------------------------------------------------------------------
+// File-type guess codes by content.
+enum FileType : int32_t {
+    kFileUnknown = 0,
+    kFileBmp = 1,
+    kFileJpeg = 3,
+    kFilePng = 4,
+    kFileTiff = 6,
+    kFileWmf = 7,
+    kFileEmf = 8,
+    kFilePsd = 10,
+    kFileGif = 11,
+    kFileTga = 12,
+    kFilePcx = 13,
+};
+int32_t guessFileType(const char* path);
+
+// Decoded pixels, malloc-owned: the caller copies and releases them with std::free.
+struct DecodedImage {
+    uint8_t* pixels;  // RGBA32, packed rows of width * 4 bytes
+    int32_t width;
+    int32_t height;
+};
+// Reads any supported file by content; refuses pictures above kMaxDecodedPixels.
+constexpr int64_t kMaxDecodedPixels = 16384ll * 16384ll;
+bool readImageToRGBA(const char* path, DecodedImage* out);
+// Same, from a memory buffer.
+bool readImageToRGBAFromMemory(const uint8_t* data, size_t size, DecodedImage* out);
+
+// Writes RGB24 (channels 3) or RGBA32 (channels 4), packed rows, as PNG with a
+// resolution record in pixels per metre (0: none).
+bool writePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
+              int32_t pixelsPerMetre);
+
+}  // namespace mrv::platform
