@@ -162,6 +162,17 @@ MRV_API void MRV_SetAlphaLayerOpacity(int32_t opacityPercent);
 
 /* ---- Selection mask -------------------------------------------------------- */
 
+/* ---- Image files ----------------------------------------------------------- */
+
+/* Writes a packed RGB24 image to path in the format named by extension (with its dot, any letter case;
+   ".png" so far, with a resolution record of dpi * 39.3700787 pixels per metre, truncated). Returns 1
+   when written, 0 for another extension, bad arguments or a failed write. */
+MRV_API int32_t MRV_WriteToFileRGB24(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                     const char* extension, int32_t dpi);
+/* The same for a packed RGBA32 image (alpha kept). */
+MRV_API int32_t MRV_WriteToFileRGBA32(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                      const char* extension, int32_t dpi);
+
 #ifdef __cplusplus
 }
 #endif
