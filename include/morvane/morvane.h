@@ -160,6 +160,49 @@ MRV_API void MRV_SetAlphaLayerOpacity(int32_t opacityPercent);
 
 /* ---- Undo ------------------------------------------------------------------ */
 
+/* The history keeps up to 500 records of rectangles of a layer and/or the selection
+   mask, held against a back buffer that shows the current layer and the mask as they
+   were before the operation in progress. Nothing is recorded until levels are set.
+   A record whose layer no longer holds canvas-sized pixels when it is undone or redone
+   keeps its place: its layer block is skipped (never copied into another layer), its
+   mask block is still exchanged, and the position moves as usual. */
+
+/* Records the area painted since the last save (the whole canvas when nothing was
+   painted, or only one column or row) of the current layer (saveLayer) and/or the mask
+   (saveMask), dropping redo records and the oldest records as levels and the budget
+   demand; the back buffer is brought up to date even when no record could be kept.
+   A save that can record neither (no current layer, no canvas) changes no record. */
+MRV_API void MRV_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask);
+/* Copies layer n's pixels (when it holds any) and the mask into the back buffer. */
+MRV_API void MRV_SaveUndoBackBuffer(int32_t n);
+/* Undoes one record, first selecting its layer when another one is current. */
+MRV_API void MRV_Undo(void);
+/* Redoes the last undone record, selecting its layer as MRV_Undo does. */
+MRV_API void MRV_Redo(void);
+/* Empties the history and unpauses it; refreshes the back buffer from the current layer. */
+MRV_API void MRV_ClearUndo(void);
+/* Drops redo records, then frees the oldest records (those with layer pixels) until at
+   least that many kilobytes are released; 0 frees nothing beyond the redo records. */
+MRV_API void MRV_ReduceUndo(int32_t kilobytes);
+/* Empties the history, then keeps at most levels records (cut to 0..500). */
+MRV_API void MRV_SetUndoLevels(int32_t levels);
+/* 0: the budget follows free memory (85 % of it plus what the history holds, less 20
+   canvas-sized units, at least 15); otherwise a fixed budget of megabytes. The newest
+   record is kept even when it alone exceeds the budget. */
+MRV_API void MRV_SetUndoMB(int32_t megabytes);
+/* While paused, saving, undo, redo and back-buffer refreshes do nothing. */
+MRV_API void MRV_PauseUndo(void);
+/* Ends a pause. */
+MRV_API void MRV_ResumeUndo(void);
+/* 1 when a record is there to undo, else 0. */
+MRV_API int32_t MRV_CanUndo(void);
+/* 1 when a record is there to redo, else 0. */
+MRV_API int32_t MRV_CanRedo(void);
+/* How many records are undone (and can be redone). */
+MRV_API int32_t MRV_GetRedoCount(void);
+/* How many of the 500 slots hold a record, redo records included. */
+MRV_API int32_t MRV_GetUndoCount(void);
+
 /* ---- Selection mask -------------------------------------------------------- */
 
 #ifdef __cplusplus
