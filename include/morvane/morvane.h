@@ -323,6 +323,29 @@ MRV_API void MRV_PutMaskLineRLE(const uint8_t* in, int32_t y);
 
 /* ---- Brush tool and grit textures ------------------------------------------ */
 
+/* The tool record of MRV_SetTool, passed by value: sixteen fields in this order.
+   Fields marked "low byte" count only their low 8 bits. A path of 0 or 1
+   characters (or null) means none. 80 bytes on x86-64. */
+typedef struct MRV_ToolRecord {
+    float shapeStrength;          /* factor on every brush shape value; 1.0 keeps the shape */
+    int32_t gritCellSize;         /* edge of a grit cell in pixels; 0 = no grit */
+    int32_t gritCellThreshold;    /* a cell is kept when its random byte (0..254) is below this */
+    int32_t gritPixelThreshold;   /* a pixel of a kept cell is set when its byte is below this */
+    int32_t shapeSoftness;        /* low byte: width of the round shape's soft rim, 0..255 */
+    int32_t colorVary;            /* as MRV_SetColorVary */
+    int32_t gritInterval;         /* MRV_DecDrawingLength calls one grit texture stays in use */
+    int32_t blendStrength;        /* as MRV_SetBlendStrength */
+    int32_t primaryColorStrength; /* as MRV_SetBlendPrimaryColorStrength */
+    int32_t blendRemix;           /* low byte: as MRV_SetBlendRemix */
+    int32_t reserved10;           /* low byte: stored, no effect */
+    int32_t shapeHollow;          /* low byte: non-zero inverts the rim ramp of the round shape */
+    int32_t reserved12;           /* low byte: stored, no effect */
+    const char* paperPath;        /* image file or effect script cut into the grit textures */
+    const char* shapePath;        /* image file or effect script for the brush shape */
+    int32_t shapeAngle;           /* rotation of the shape picture in whole degrees */
+} MRV_ToolRecord;
+
+
 /* ---- Brush shapes ---------------------------------------------------------- */
 
 /* ---- Dabs ------------------------------------------------------------------ */
@@ -332,6 +355,17 @@ MRV_API void MRV_PutMaskLineRLE(const uint8_t* in, int32_t y);
 /* ---- Undo ------------------------------------------------------------------ */
 
 /* ---- Selection mask -------------------------------------------------------- */
+
+/* ---- Image files ----------------------------------------------------------- */
+
+/* Writes a packed RGB24 image to path in the format named by extension (with its dot, any letter case;
+   ".png" so far, with a resolution record of dpi * 39.3700787 pixels per metre, truncated). Returns 1
+   when written, 0 for another extension, bad arguments or a failed write. */
+MRV_API int32_t MRV_WriteToFileRGB24(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                     const char* extension, int32_t dpi);
+/* The same for a packed RGBA32 image (alpha kept). */
+MRV_API int32_t MRV_WriteToFileRGBA32(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                      const char* extension, int32_t dpi);
 
 #ifdef __cplusplus
 }
