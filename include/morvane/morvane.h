@@ -354,7 +354,146 @@ typedef struct MRV_ToolRecord {
 
 /* ---- Undo ------------------------------------------------------------------ */
 
+/* The history keeps up to 500 records of rectangles of a layer and/or the selection
+   mask, held against a back buffer that shows the current layer and the mask as they
+   were before the operation in progress. Nothing is recorded until levels are set.
+   A record whose layer no longer holds canvas-sized pixels when it is undone or redone
+   keeps its place: its layer block is skipped (never copied into another layer), its
+   mask block is still exchanged, and the position moves as usual. */
+
+/* Records the area painted since the last save (the whole canvas when nothing was
+   painted, or only one column or row) of the current layer (saveLayer) and/or the mask
+   (saveMask), dropping redo records and the oldest records as levels and the budget
+   demand; the back buffer is brought up to date even when no record could be kept.
+   A save that can record neither (no current layer, no canvas) changes no record. */
+MRV_API void MRV_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask);
+/* Copies layer n's pixels (when it holds any) and the mask into the back buffer. */
+MRV_API void MRV_SaveUndoBackBuffer(int32_t n);
+/* Undoes one record, first selecting its layer when another one is current. */
+MRV_API void MRV_Undo(void);
+/* Redoes the last undone record, selecting its layer as MRV_Undo does. */
+MRV_API void MRV_Redo(void);
+/* Empties the history and unpauses it; refreshes the back buffer from the current layer. */
+MRV_API void MRV_ClearUndo(void);
+/* Drops redo records, then frees the oldest records (those with layer pixels) until at
+   least that many kilobytes are released; 0 frees nothing beyond the redo records. */
+MRV_API void MRV_ReduceUndo(int32_t kilobytes);
+/* Empties the history, then keeps at most levels records (cut to 0..500). */
+MRV_API void MRV_SetUndoLevels(int32_t levels);
+/* 0: the budget follows free memory (85 % of it plus what the history holds, less 20
+   canvas-sized units, at least 15); otherwise a fixed budget of megabytes. The newest
+   record is kept even when it alone exceeds the budget. */
+MRV_API void MRV_SetUndoMB(int32_t megabytes);
+/* While paused, saving, undo, redo and back-buffer refreshes do nothing. */
+MRV_API void MRV_PauseUndo(void);
+/* Ends a pause. */
+MRV_API void MRV_ResumeUndo(void);
+/* 1 when a record is there to undo, else 0. */
+MRV_API int32_t MRV_CanUndo(void);
+/* 1 when a record is there to redo, else 0. */
+MRV_API int32_t MRV_CanRedo(void);
+/* How many records are undone (and can be redone). */
+MRV_API int32_t MRV_GetRedoCount(void);
+/* How many of the 500 slots hold a record, redo records included. */
+MRV_API int32_t MRV_GetUndoCount(void);
+
 /* ---- Selection mask -------------------------------------------------------- */
+
+/* The selection mask holds one 16-bit weight per canvas pixel: 0xFFFF lets edits act
+   fully, 0 protects the pixel. Hosts and grey mask images see the inverse, the
+   protection level (white protects, black opens). A new or resized canvas has every
+   weight 0xFFFF and the mask enabled. Unless stated, the calls below walk the whole
+   canvas, ignore a null buffer and do nothing while no canvas exists; they work on the
+   weights whether or not the mask is enabled. Caller images are canvas-sized with
+   packed rows (RGBA32: width * 4 bytes, RGB24: width * 3). A "level" is the 8-bit
+   protection level written to selected pixels: weight (255 - level) * 256, so level 0
+   writes 0xFF00 and level 255 writes 0. A "tolerance" is a percentage 0..100 whose
+   threshold is trunc(tolerance * 2.56) (100 selects everything). Range calls write
+   only the pixels they select, so successive calls add up. */
+
+/* Switches the mask's use on (non-zero low byte) or off; while off, edits and the view
+   act as though every weight were 0xFFFF. */
+MRV_API void MRV_EnableMask(int32_t on);
+/* Switches the view's mask overlay on or off (drawn only while the mask is enabled too). */
+MRV_API void MRV_DisplayMask(int32_t on);
+/* Overlay colours A (odd squares of a 32-pixel checkerboard) and B (even squares), 8-bit
+   components; fullStrength 0 draws fully protected pixels at half strength. */
+MRV_API void MRV_SetMaskOptions(int32_t redA, int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB,
+                                int32_t blueB, int32_t fullStrength);
+/* Every weight becomes 0xFFFF minus itself. */
+MRV_API void MRV_InvertMask(void);
+/* Fills the mask from the grey g = (red + green + blue) / 3 of 16-bit channels:
+   g <= 255 opens (0xFFFF), g > 0xFF00 protects (0), otherwise weight 0xFF00 - g. */
+MRV_API void MRV_ClearMask(int32_t red, int32_t green, int32_t blue);
+/* Writes the mask as a canvas-sized RGB24 grey image (255 - high byte of each weight),
+   rows dstStride bytes apart. */
+MRV_API void MRV_SaveMask(uint8_t* dst, int32_t dstStride);
+/* Reads a width x height RGB24 grey image (rows srcStride bytes apart) into the top-left
+   corner of the mask: grey 0 opens, grey k protects to weight (255 - k) * 256. The part
+   beyond the canvas is skipped. */
+MRV_API void MRV_LoadMask(const uint8_t* src, int32_t srcStride, int32_t width, int32_t height);
+/* Protection level 65535 - weight at (x, y); 0 outside the canvas, without a current
+   layer, or while the mask is disabled. */
+MRV_API int32_t MRV_GetMask64(int32_t x, int32_t y);
+/* Current layer becomes an opaque grey picture of the protection level, each channel
+   min(65535 - weight, 0xFF00). Nothing without a current layer (as the four below). */
+MRV_API void MRV_CreateImageFromMask(void);
+/* Mask from the current layer's grey (R + G + B) / 3 by the rule of MRV_ClearMask;
+   alpha is ignored. */
+MRV_API void MRV_CreateMaskFromImage(void);
+/* Current layer's alpha becomes the weight unchanged; colour is untouched. */
+MRV_API void MRV_CreateAlphaFromMask(void);
+/* Each weight becomes the current layer's alpha unchanged. */
+MRV_API void MRV_CreateMaskFromAlpha(void);
+/* Where any of the four bytes of two RGBA32 images differ, the weight becomes the low
+   16 bits of value. */
+MRV_API void MRV_CreateMaskFromDiff_RGBA32(const uint8_t* imageA, const uint8_t* imageB, int32_t value);
+/* Selects RGBA32 pixels whose red, green and blue equal the arguments (alpha ignored). */
+MRV_API void MRV_CreateMaskFromRGBAImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                              int32_t level);
+/* The same over an RGB24 image. */
+MRV_API void MRV_CreateMaskFromRGB24ImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                               int32_t level);
+/* Selects the pixels whose byte in the canvas-sized region map is 1. */
+MRV_API void MRV_CreateMaskFromFloodMask(const uint8_t* regionMap, int32_t level);
+/* Selects pixels whose red, green and blue each lie within the threshold of the arguments. */
+MRV_API void MRV_CreateMaskFromRGBAImageColorRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                   int32_t tolerance, int32_t level);
+/* Selects pixels whose alpha lies within the threshold of alpha. */
+MRV_API void MRV_CreateMaskFromRGBAImageAlphaRange(const uint8_t* image, int32_t alpha, int32_t tolerance,
+                                                   int32_t level);
+/* Selects pixels whose (R + G + B) / 3 lies within the threshold of (red + green + blue) / 3. */
+MRV_API void MRV_CreateMaskFromRGBAImageLuminanceRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                       int32_t tolerance, int32_t level);
+/* Selects pixels whose HSV hue lies within trunc(tolerance * 1.8) degrees of the colour's,
+   across 0/360; a grey has hue -1. */
+MRV_API void MRV_CreateMaskFromRGBAImageHueRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                 int32_t tolerance, int32_t level);
+/* Selects pixels whose HSL hue lies within hueTolerance * 180 degrees (across 0/360) and
+   whose saturation and lightness (0..1) lie within their tolerances (0..1) of the colour's. */
+MRV_API void MRV_CreateMaskFromRGBAImageHSLRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                 double hueTolerance, double saturationTolerance,
+                                                 double lightnessTolerance, int32_t level);
+/* Scales the alpha of an RGBA32 image by the mask over canvas pixels x0..x1, y0..y1
+   (inclusive); image points at canvas (x0, y0), rows stride bytes apart. With w the high
+   byte of the weight: w 0 clears alpha, 255 keeps it, else alpha * (w + 1) / 256. Ignores
+   whether the mask is enabled; the part beyond the canvas is skipped. */
+MRV_API void MRV_ApplyMaskToAlphaRect_RGBA32(uint8_t* image, int32_t stride, int32_t x0, int32_t y0, int32_t x1,
+                                             int32_t y1);
+/* The same over a whole canvas-sized RGBA32 image. */
+MRV_API void MRV_ApplyMaskToAlpha_RGBA32(uint8_t* image);
+/* In a canvas-sized RGBA32 image, every pixel whose alpha lies within the threshold of
+   alpha becomes (red, green, blue, newAlpha); the mask is not touched. */
+MRV_API void MRV_ReplaceFromRGBAImageAlphaRange(uint8_t* image, int32_t alpha, int32_t tolerance, int32_t red,
+                                                int32_t green, int32_t blue, int32_t newAlpha);
+/* Grey RGB24 image of an RGBA32 image's alpha (width x height, packed rows). */
+MRV_API void MRV_RGBAlphaToRGB(uint8_t* dstRGB24, int32_t width, int32_t height, const uint8_t* srcRGBA32);
+/* RGBA32 alpha becomes (R + G + B) / 3 of an RGB24 image; its colour is untouched. */
+MRV_API void MRV_RGBToRGBAlpha(uint8_t* dstRGBA32, int32_t width, int32_t height, const uint8_t* srcRGB24);
+/* Copies red, green and blue from RGB24 into RGBA32; the alpha is untouched. */
+MRV_API void MRV_RGBToRGBA(uint8_t* dstRGBA32, int32_t width, int32_t height, const uint8_t* srcRGB24);
+/* Copies red, green and blue from RGBA32 into RGB24, dropping alpha. */
+MRV_API void MRV_RGBAToRGB(uint8_t* dstRGB24, int32_t width, int32_t height, const uint8_t* srcRGBA32);
 
 /* ---- Image files ----------------------------------------------------------- */
 
