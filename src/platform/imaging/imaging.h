@@ -71,15 +71,25 @@ bool rgbaToDib(const uint8_t* rgba, int32_t width, int32_t height, int32_t bitCo
                size_t capacity);
 
 // ---- Resampling (1, 3, 4 or 8 bytes per pixel; 8 = four 16-bit channels) --------
+// Source and destination must not overlap. False on null buffers, other pixel
+// sizes, empty or oversized pictures, strides below a row, or no memory.
+// Bilinear: a triangle filter, widened by the shrink factor when a side
+// shrinks so every source pixel counts; centres aligned ((d + 0.5) / scale).
 bool resizeImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
-                 int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);  // bilinear
+                 int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);
+// Mode 1: each output pixel is the exact coverage-weighted mean of the source
+// pixels under it (integer arithmetic, rounded). Mode 0: nearest. Other modes
+// are refused.
+constexpr int32_t kDecimateNearest = 0;
+constexpr int32_t kDecimateAreaAverage = 1;
 bool decimateImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
-                   int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel,
-                   int32_t mode);  // mode 1: area average
+                   int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel, int32_t mode);
+// Cubic convolution (a = -0.5), widened when shrinking; results clamped.
 bool resizeImageBicubic(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
                         int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);
+// Nearest: output (x, y) takes source ((2x + 1) sw / 2dw, (2y + 1) sh / 2dh).
 bool simpleResampleImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
-                         int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);  // nearest
+                         int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel);
 
 // ---- One-channel blur -------------------------------------------------------
 // Blurs a byte plane (rowLength bytes a row, for src and dst alike) into dst
