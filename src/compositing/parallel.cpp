@@ -16,6 +16,14 @@ constexpr int64_t kMinPixelsForThreads = 64 * 1024;
 
 int32_t gWorkers = 0;  // 0 = not chosen yet
 
+// One band handed to a thread. A type of this file only, so the thread
+// machinery instantiated for it stays out of the library's exported symbols.
+struct Band {
+    const std::function<void(int32_t, int32_t, int32_t)>* body;
+    int32_t worker, begin, end;
+    void operator()() const { (*body)(worker, begin, end); }
+};
+
 int32_t defaultWorkers() {
     const unsigned hw = std::thread::hardware_concurrency();
     return std::clamp<int32_t>(hw == 0 ? 1 : static_cast<int32_t>(hw), 1, kMaxWorkers);
@@ -51,7 +59,7 @@ void parallelRows(int32_t rows, int64_t pixels, const std::function<void(int32_t
             continue;
         }
         try {
-            threads.emplace_back(body, k, begin, end);
+            threads.emplace_back(Band{&body, k, begin, end});
             done = end;
         } catch (...) {
             // No thread to be had: the remaining rows run here after band 0.
