@@ -9,18 +9,13 @@
 
 #include "compositing/merges.h"
 #include "core/engine_state.h"
+#include "core/pixel_weights.h"
 
 namespace mrv {
 
 namespace {
 
 constexpr uint32_t kFullWeight = 65535;
-
-// The texture byte doubled: 128 and above mean no texture weighting.
-inline uint32_t textureWeight(uint8_t t) {
-    const uint32_t c = 2u * t;
-    return c >= 255 ? kFullWeight : (c * kFullWeight) >> 8;
-}
 
 }  // namespace
 
@@ -40,8 +35,9 @@ bool adjustRGBA32RectByMaskAndTexture(uint8_t* data, int32_t x, int32_t y, int32
         uint8_t* row = data + ((cy - y) * static_cast<int64_t>(w) + (left - x)) * 4;
         const size_t plane = static_cast<size_t>(cy) * static_cast<size_t>(c.canvasWidth);
         for (int64_t cx = left; cx < right; ++cx, row += 4) {
-            uint32_t weight = texture ? textureWeight(texture[plane + cx]) : kFullWeight;
-            if (mask && mask[plane + cx] < kFullWeight) weight = (weight * mask[plane + cx]) >> 16;
+            // The adjustment uses the plain texture factor and all 16 bits of the mask.
+            uint32_t weight = texture ? textureWeightPlain(texture[plane + cx]) : kFullWeight;
+            if (mask) weight = maskWeight16(weight, mask[plane + cx]);
             row[3] = static_cast<uint8_t>(static_cast<double>(weight) / 65535.0 * row[3]);
         }
     }
