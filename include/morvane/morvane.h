@@ -404,6 +404,21 @@ typedef struct MRV_ToolRecord {
 
 /* ---- Dabs ------------------------------------------------------------------ */
 
+/* Paints one dab of the current tool centred at (x, y) into the PaintLayer when it holds
+   pixels, else into the current layer, and widens the undo rectangle (and the PaintLayer's
+   touched rectangle). r, g, b are 16-bit values of which only the high byte counts; they
+   become the brush colour. Mix modes: 32 "Normal"; 33 and below 32 "Multiply"; 34..48 the
+   layer modes "Screen".."Subtract"; 249..262 bank and level modes; 295 posterize; 340 grey
+   alpha; every other value paints as 32. With the mask maker on, paints the mask instead.
+   Refuses (paints nothing, last error "DrawDabGrit Excpt") a brush size outside
+   1..brushMaxSize or a dab size outside 1..min(brush size, 1000); with no PaintLayer and no
+   current layer it paints nothing. The one-dab flags (erase, mask maker, blend off) clear. */
+MRV_API void MRV_DrawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+/* Paints one dab centred at (x, y) into the selection mask with the lightness of the brush
+   colour (dark colours select fully); refuses bad brush sizes as MRV_DrawDabGrit does
+   ("DrawDabGritMask Excpt"). Keeps the mask maker and erase flags on. */
+MRV_API void MRV_DrawDabGritMask(int32_t x, int32_t y);
+
 /* ---- Blend buffer ---------------------------------------------------------- */
 
 /* The blend buffer holds the colour a brush has picked up: brushMaxSize x brushMaxSize
