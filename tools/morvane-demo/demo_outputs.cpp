@@ -6,6 +6,7 @@
 //   view-zoom3.png  a 266 x 200 corner magnified three times
 //   view-small.png  the whole canvas reduced by 2.5
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ bool writeView(const DemoContext& ctx, const char* name, int32_t zoom, float sca
 
 bool demoWriteOutputs(DemoContext& ctx) {
     const int32_t w = ctx.width, h = ctx.height;
+    std::error_code ec;
+    std::filesystem::create_directories(ctx.outDir, ec);  // the writer does not make folders
     std::vector<uint16_t> merged(static_cast<size_t>(w) * h * 4);
     MRV_Merge(merged.data());
     std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
