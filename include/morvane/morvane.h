@@ -144,7 +144,178 @@ MRV_API void MRV_SetAlphaLayerOpacity(int32_t opacityPercent);
 
 /* ---- Pixel transfer -------------------------------------------------------- */
 
+/* Formats: RGBA64 = four uint16 (red, green, blue, alpha, straight alpha); RGBA32 =
+   four bytes in the same order; RGB24 = three bytes. Strides are row lengths in
+   bytes unless named "pixels". Functions without a size work on canvasWidth x
+   canvasHeight (a layer of another size only on the part of it inside the canvas).
+   Weighted loads scale what they write by the selection mask (while enabled) and
+   the paper texture (while a Texturize3 layer casts one). */
+
+/* Places a w x h RGBA32 block at (x, y) (negative offsets skip source pixels) in
+   layer n, clipped to the layer; weighted when useSelection is set. */
+MRV_API void MRV_LoadRGBA32Layer(const uint8_t* data, int32_t stride, int32_t n, int32_t x, int32_t y, int32_t w, int32_t h, int32_t useSelection);
+/* Loads a layer-sized RGBA32 picture into the current layer at (0, 0). */
+MRV_API void MRV_LoadRGBA32(const uint8_t* data, int32_t stride, int32_t useSelection);
+/* MRV_LoadRGBA32Layer with useSelection = 1. */
+MRV_API void MRV_LoadRGBA32Into(const uint8_t* data, int32_t stride, int32_t n, int32_t x, int32_t y, int32_t w, int32_t h);
+/* Inflates a blob from MRV_GetRGBA32LayerCompressed into layer n (unweighted). 1 when
+   loaded; 0 when layer n is empty, or when the blob is null, truncated, corrupt or of
+   the wrong size (then the layer is unchanged and LastError is set). */
+MRV_API int32_t MRV_LoadRGBA32LayerCompressed(const uint8_t* blob, int32_t ignored, int32_t length, int32_t n);
+/* Loads canvas-sized RGB24 into the current layer's colour; alpha untouched. */
+MRV_API void MRV_LoadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection);
+/* Loads the first byte of each RGB24 pixel into the current layer's alpha where that
+   alpha is not 0. */
+MRV_API void MRV_LoadRGB24ToAlpha(const uint8_t* data, int32_t stride, int32_t useSelection);
+/* Loads blue-green-red bytes into the current layer from (0, 0), alpha 65535;
+   min(w, canvasWidth) x min(h, canvasHeight) pixels. */
+MRV_API void MRV_Load(const uint8_t* data, int32_t stride, int32_t w, int32_t h);
+/* Copies canvas-sized RGBA64 into layer n verbatim; 1, or 0 if layer n is empty. */
+MRV_API int32_t MRV_SetRGBA64Layer(const uint16_t* data, int32_t stride, int32_t n);
+/* Copies canvasWidth x canvasHeight x 8 packed bytes into layer n (no more than it holds). */
+MRV_API void MRV_SetLayerData(const uint16_t* data, int32_t n);
+/* Copies layer from's pixels over layer to's (both must hold pixels; the common area). */
+MRV_API void MRV_CopyLayerData(int32_t from, int32_t to);
+
+/* Writes layer n as canvas-sized RGBA32; 1, or 0 if layer n is empty. */
+MRV_API int32_t MRV_GetRGBA32Layer(uint8_t* data, int32_t stride, int32_t n);
+/* Writes the current layer as canvas-sized RGBA32; 1, or 0 without one. */
+MRV_API int32_t MRV_GetRGBA32(uint8_t* data, int32_t stride);
+/* Writes layer n as canvas-sized RGB24 (alpha dropped). */
+MRV_API void MRV_GetRGB24Layer(uint8_t* data, int32_t stride, int32_t n);
+/* Writes the current layer as canvas-sized RGB24. */
+MRV_API void MRV_GetRGB24(uint8_t* data, int32_t stride);
+/* Writes the current layer's alpha (high byte) into all three bytes of RGB24. */
+MRV_API void MRV_GetRGB24FromAlpha(uint8_t* data, int32_t stride);
+/* Copies layer n verbatim into a canvas-sized RGBA64 buffer. */
+MRV_API void MRV_GetRGBA64Layer(uint16_t* data, int32_t stride, int32_t n);
+/* Copies the w x h rectangle at (x, y) of layer n into the buffer from its first pixel;
+   parts outside the layer are skipped (their host pixels stay untouched). */
+MRV_API void MRV_GetRGBA64LayerRect(uint16_t* data, int32_t stride, int32_t n, int32_t x, int32_t y, int32_t w, int32_t h);
+/* Copies canvasWidth x canvasHeight x 8 packed bytes out of layer n (no more than it holds). */
+MRV_API void MRV_GetLayerData(uint16_t* data, int32_t n);
+/* Deflates layer n as canvas-sized RGBA32 (plain zlib stream, no header of ours) into
+   output of capacity bytes at zlib level (-1 default, 0..9; others default). Returns
+   the compressed length; 0 if the layer is empty or the output is too small. */
+MRV_API int32_t MRV_GetRGBA32LayerCompressed(uint8_t* output, int32_t ignored, int32_t capacity, int32_t n, int32_t level);
+/* Inclusive bounding box of layer n's pixels with alpha != 0; (canvasWidth,
+   canvasHeight, 0, 0) when none; nothing written if layer n is empty. */
+MRV_API void MRV_FindDataExtentsLayer(int32_t n, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
+
+/* Converts w x h RGBA64 to RGBA32 from the first pixel of both buffers (x, y unused). */
+MRV_API void MRV_GetRGBA32FromRGBA64Rect(uint8_t* dst, int32_t dstStride, const uint16_t* src, int32_t srcStride, int32_t x, int32_t y, int32_t w, int32_t h);
+/* Converts w x h RGBA64 to RGB24 from the first pixel of both buffers (x, y unused). */
+MRV_API void MRV_GetRGB24FromRGBA64Rect(uint8_t* dst, int32_t dstStride, const uint16_t* src, int32_t srcStride, int32_t x, int32_t y, int32_t w, int32_t h);
+/* Converts w x h RGBA64 to RGBA32; nothing if a pointer is null. */
+MRV_API void MRV_GetRGBA32FromRGBA64(uint8_t* dst, int32_t dstStride, int32_t w, int32_t h, const uint16_t* src, int32_t srcStride);
+/* Converts canvas-sized RGBA64 to RGB24; nothing if a pointer is null. */
+MRV_API void MRV_GetRGB24FromRGBA64(uint8_t* dst, int32_t dstStride, const uint16_t* src, int32_t srcStride);
+/* Converts the w x h rectangle at (x, y) of src (row length in pixels) to packed RGBA32;
+   a rectangle starting at a negative position or wider than a row is refused. */
+MRV_API void MRV_RGBA64RectToRGBA32(const uint16_t* src, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcStridePixels, int32_t ignored, uint8_t* dst);
+/* The same to packed RGB24. */
+MRV_API void MRV_RGBA64RectToRGBA24(const uint16_t* src, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcStridePixels, int32_t ignored, uint8_t* dst);
+/* Writes the high bytes of 16-bit r, g, b at (x, y) of an RGB24 buffer inside the canvas. */
+MRV_API void MRV_SetPixelRGB24(uint8_t* buffer, int32_t stride, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+
+/* Fills the current layer with (r, g, b, a) bytes widened by 256. */
+MRV_API void MRV_Clear(int32_t r, int32_t g, int32_t b, int32_t a);
+/* Fills the current layer within the selection (partly selected pixels blend and
+   become opaque). */
+MRV_API void MRV_ClearMasked(int32_t r, int32_t g, int32_t b, int32_t a);
+/* MRV_Clear without the mask; with it, a weighted load of the colour. 1, or 0 without
+   a current layer or when the temporary cannot be allocated. */
+MRV_API int32_t MRV_ClearMaskedAlpha(int32_t r, int32_t g, int32_t b, int32_t a);
+/* Fills a canvas-sized RGBA64 buffer with 16-bit values. */
+MRV_API void MRV_ClearRGBA64(uint16_t* buffer, int32_t stride, int32_t r, int32_t g, int32_t b, int32_t a);
+/* Fills a canvas-sized RGBA32 buffer. */
+MRV_API void MRV_ClearRGBA32(uint8_t* buffer, int32_t stride, int32_t r, int32_t g, int32_t b, int32_t a);
+/* Fills a packed w x h RGBA32 buffer. */
+MRV_API void MRV_ClearRGBA32Buf(uint8_t* buffer, int32_t w, int32_t h, int32_t r, int32_t g, int32_t b, int32_t a);
+
+/* alpha = 65535 - alpha over layer n. */
+MRV_API void MRV_InvertAlpha(int32_t n);
+/* alpha = 255 - alpha over a canvas-sized packed RGBA32 buffer. */
+MRV_API void MRV_InvertAlpha_RGBA32(uint8_t* buffer);
+/* Sets every alpha of layer n to value (low 16 bits). */
+MRV_API void MRV_SetLayerAlpha(int32_t n, int32_t value);
+/* Bakes layer n's opacity into its alpha ((opacity * alpha) >> 8, at most 65535) and
+   sets the opacity to 256. */
+MRV_API void MRV_NormalizeLayerAlpha(int32_t n);
+/* Softens the PaintLayer's alpha (alpha bytes >= 240 become fully opaque). */
+MRV_API void MRV_BlurPaintLayerAlpha(void);
+/* Pixels of the current layer with alpha < 256 become (r*257, g*257, b*257, 0). */
+MRV_API void MRV_SetColorAlpha(int32_t r, int32_t g, int32_t b);
+/* In a packed w x h RGBA32 buffer, pixels with alpha 0 get colour (r, g, b). */
+MRV_API void MRV_SetColorAlphaRGBABuf(uint8_t* buffer, int32_t w, int32_t h, int32_t r, int32_t g, int32_t b);
+/* Every pixel of a packed w x h RGBA32 buffer gets colour (r, g, b); alpha kept. */
+MRV_API void MRV_SetColorRGBABuf(uint8_t* buffer, int32_t w, int32_t h, int32_t r, int32_t g, int32_t b);
+/* In a canvas-sized packed RGBA32 buffer, pixels of colour (r, g, b) get alpha 0. */
+MRV_API void MRV_SetAlphaFromRGBAImageColor(uint8_t* buffer, int32_t r, int32_t g, int32_t b);
+
+/* The 16-bit red of the current layer at (x, y); 0 outside or without a current layer. */
+MRV_API int32_t MRV_GetRed64(int32_t x, int32_t y);
+/* The 16-bit green, as MRV_GetRed64. */
+MRV_API int32_t MRV_GetGreen64(int32_t x, int32_t y);
+/* The 16-bit blue, as MRV_GetRed64. */
+MRV_API int32_t MRV_GetBlue64(int32_t x, int32_t y);
+/* The 16-bit alpha, as MRV_GetRed64. */
+MRV_API int32_t MRV_GetAlpha64(int32_t x, int32_t y);
+/* The protection level 65535 - mask at (x, y); 0 outside, without a current layer or
+   while the mask is disabled. */
+MRV_API int32_t MRV_GetMask64(int32_t x, int32_t y);
+/* Copies the whole mask plane (canvasWidth x canvasHeight uint16) out. */
+MRV_API void MRV_GetMaskData16(uint16_t* buffer);
+/* Copies the whole mask plane in. */
+MRV_API void MRV_SetMaskData16(const uint16_t* buffer);
+/* (R8 << 24) | (G8 << 16) | (B8 << 8) | A8 of a canvas-sized RGBA64 buffer, x and y
+   clamped into the canvas; 0 for a null buffer. */
+MRV_API uint32_t MRV_GetRGBAAt(int32_t x, int32_t y, const uint16_t* buffer);
+/* MRV_GetRGBAAt on the current layer (0 without one). */
+MRV_API uint32_t MRV_GetRGBAAtSurface(int32_t x, int32_t y);
+/* MRV_GetRGBAAt on the undo back buffer (the current layer before the stroke in progress). */
+MRV_API uint32_t MRV_GetRGBAAtUnderLayer(int32_t x, int32_t y);
+/* MRV_GetRGBAAt on layer n (0 if empty). */
+MRV_API uint32_t MRV_GetRGBAAtLayer(int32_t x, int32_t y, int32_t n);
+/* MRV_GetRGBAAt on the tracing layer 0 (0 if empty). */
+MRV_API uint32_t MRV_GetRGBAAtTrace(int32_t x, int32_t y);
+/* (A8 << 24) | (R8 << 16) | (G8 << 8) | B8 of a canvas-sized RGBA64 buffer; 0xFFFFFF
+   outside the canvas; 0 for a null buffer. */
+MRV_API uint32_t MRV_GetColorAt(int32_t x, int32_t y, const uint16_t* buffer);
+/* MRV_GetColorAt on the current layer (0 without one). */
+MRV_API uint32_t MRV_GetColorAtSurface(int32_t x, int32_t y);
+/* MRV_GetColorAt on the undo back buffer. */
+MRV_API uint32_t MRV_GetColorAtUnderLayer(int32_t x, int32_t y);
+/* MRV_GetColorAt on layer n (0 if empty). */
+MRV_API uint32_t MRV_GetColorAtLayer(int32_t x, int32_t y, int32_t n);
+/* MRV_GetColorAt on the tracing layer 0 (0 if empty). */
+MRV_API uint32_t MRV_GetColorAtTrace(int32_t x, int32_t y);
+/* MRV_GetColorAt on the undo back buffer while the history holds a record at its
+   current position; 0 otherwise. */
+MRV_API uint32_t MRV_GetColorAtHistory(int32_t x, int32_t y);
+
 /* ---- Run-length codecs ----------------------------------------------------- */
+
+/* Layer lines are 5-byte runs (count 1..255, red, green, blue, alpha high bytes); mask
+   lines are 2-byte runs (count, high byte). Decoding widens each byte by 256. Output
+   buffers hold 5 x n (layer) or 2 x n (mask) bytes. */
+
+/* Encodes n RGBA64 pixels; returns the bytes written, 0 if a pointer is null or n < 1. */
+MRV_API int32_t MRV_RLECompressRGBA64ToRGBA32(const uint16_t* pixels, uint8_t* out, int32_t n);
+/* Decodes runs into exactly n RGBA64 pixels (never more); nothing if a pointer is null. */
+MRV_API void MRV_RLEUncompressRGBA32ToRGBA64(const uint8_t* in, uint16_t* pixels, int32_t n);
+/* Encodes n 16-bit values; returns the bytes written, 0 if a pointer is null or n < 1. */
+MRV_API int32_t MRV_RLECompressG16ToG8(const uint16_t* values, uint8_t* out, int32_t n);
+/* Decodes runs into exactly n 16-bit values; nothing if a pointer is null. */
+MRV_API void MRV_RLEUncompressG8ToG16(const uint8_t* in, uint16_t* values, int32_t n);
+/* Encodes row y of layer n (canvasWidth pixels); bytes written, 0 if empty or out of range. */
+MRV_API int32_t MRV_GetRGBA32LayerLineRLE(uint8_t* out, int32_t n, int32_t y);
+/* Decodes canvasWidth pixels into row y of layer n (nothing if empty or out of range). */
+MRV_API void MRV_PutRGBA32LayerLineRLE(const uint8_t* in, int32_t n, int32_t y);
+/* Encodes row y of the mask plane; bytes written, 0 without a mask plane. */
+MRV_API int32_t MRV_GetMaskLineRLE(uint8_t* out, int32_t y);
+/* Decodes canvasWidth values into row y of the mask plane. */
+MRV_API void MRV_PutMaskLineRLE(const uint8_t* in, int32_t y);
 
 /* ---- Merges and compositing ------------------------------------------------ */
 
@@ -255,7 +426,157 @@ MRV_API void MRV_CreateBlobFromImage(int32_t n, int32_t mode);
 
 /* ---- Undo ------------------------------------------------------------------ */
 
+/* The history keeps up to 500 records of rectangles of a layer and/or the selection
+   mask, held against a back buffer that shows the current layer and the mask as they
+   were before the operation in progress. Nothing is recorded until levels are set.
+   A record whose layer no longer holds canvas-sized pixels when it is undone or redone
+   keeps its place: its layer block is skipped (never copied into another layer), its
+   mask block is still exchanged, and the position moves as usual. */
+
+/* Records the area painted since the last save (the whole canvas when nothing was
+   painted, or only one column or row) of the current layer (saveLayer) and/or the mask
+   (saveMask), dropping redo records and the oldest records as levels and the budget
+   demand; the back buffer is brought up to date even when no record could be kept.
+   A save that can record neither (no current layer, no canvas) changes no record. */
+MRV_API void MRV_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask);
+/* Copies layer n's pixels (when it holds any) and the mask into the back buffer. */
+MRV_API void MRV_SaveUndoBackBuffer(int32_t n);
+/* Undoes one record, first selecting its layer when another one is current. */
+MRV_API void MRV_Undo(void);
+/* Redoes the last undone record, selecting its layer as MRV_Undo does. */
+MRV_API void MRV_Redo(void);
+/* Empties the history and unpauses it; refreshes the back buffer from the current layer. */
+MRV_API void MRV_ClearUndo(void);
+/* Drops redo records, then frees the oldest records (those with layer pixels) until at
+   least that many kilobytes are released; 0 frees nothing beyond the redo records. */
+MRV_API void MRV_ReduceUndo(int32_t kilobytes);
+/* Empties the history, then keeps at most levels records (cut to 0..500). */
+MRV_API void MRV_SetUndoLevels(int32_t levels);
+/* 0: the budget follows free memory (85 % of it plus what the history holds, less 20
+   canvas-sized units, at least 15); otherwise a fixed budget of megabytes. The newest
+   record is kept even when it alone exceeds the budget. */
+MRV_API void MRV_SetUndoMB(int32_t megabytes);
+/* While paused, saving, undo, redo and back-buffer refreshes do nothing. */
+MRV_API void MRV_PauseUndo(void);
+/* Ends a pause. */
+MRV_API void MRV_ResumeUndo(void);
+/* 1 when a record is there to undo, else 0. */
+MRV_API int32_t MRV_CanUndo(void);
+/* 1 when a record is there to redo, else 0. */
+MRV_API int32_t MRV_CanRedo(void);
+/* How many records are undone (and can be redone). */
+MRV_API int32_t MRV_GetRedoCount(void);
+/* How many of the 500 slots hold a record, redo records included. */
+MRV_API int32_t MRV_GetUndoCount(void);
+
 /* ---- Selection mask -------------------------------------------------------- */
+
+/* The selection mask holds one 16-bit weight per canvas pixel: 0xFFFF lets edits act
+   fully, 0 protects the pixel. Hosts and grey mask images see the inverse, the
+   protection level (white protects, black opens). A new or resized canvas has every
+   weight 0xFFFF and the mask enabled. Unless stated, the calls below walk the whole
+   canvas, ignore a null buffer and do nothing while no canvas exists; they work on the
+   weights whether or not the mask is enabled. Caller images are canvas-sized with
+   packed rows (RGBA32: width * 4 bytes, RGB24: width * 3). A "level" is the 8-bit
+   protection level written to selected pixels: weight (255 - level) * 256, so level 0
+   writes 0xFF00 and level 255 writes 0. A "tolerance" is a percentage 0..100 whose
+   threshold is trunc(tolerance * 2.56) (100 selects everything). Range calls write
+   only the pixels they select, so successive calls add up. */
+
+/* Switches the mask's use on (non-zero low byte) or off; while off, edits and the view
+   act as though every weight were 0xFFFF. */
+MRV_API void MRV_EnableMask(int32_t on);
+/* Switches the view's mask overlay on or off (drawn only while the mask is enabled too). */
+MRV_API void MRV_DisplayMask(int32_t on);
+/* Overlay colours A (odd squares of a 32-pixel checkerboard) and B (even squares), 8-bit
+   components; fullStrength 0 draws fully protected pixels at half strength. */
+MRV_API void MRV_SetMaskOptions(int32_t redA, int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB,
+                                int32_t blueB, int32_t fullStrength);
+/* Every weight becomes 0xFFFF minus itself. */
+MRV_API void MRV_InvertMask(void);
+/* Fills the mask from the grey g = (red + green + blue) / 3 of 16-bit channels:
+   g <= 255 opens (0xFFFF), g > 0xFF00 protects (0), otherwise weight 0xFF00 - g. */
+MRV_API void MRV_ClearMask(int32_t red, int32_t green, int32_t blue);
+/* Writes the mask as a canvas-sized RGB24 grey image (255 - high byte of each weight),
+   rows dstStride bytes apart. */
+MRV_API void MRV_SaveMask(uint8_t* dst, int32_t dstStride);
+/* Reads a width x height RGB24 grey image (rows srcStride bytes apart) into the top-left
+   corner of the mask: grey 0 opens, grey k protects to weight (255 - k) * 256. The part
+   beyond the canvas is skipped. */
+MRV_API void MRV_LoadMask(const uint8_t* src, int32_t srcStride, int32_t width, int32_t height);
+/* Protection level 65535 - weight at (x, y); 0 outside the canvas, without a current
+   layer, or while the mask is disabled. */
+MRV_API int32_t MRV_GetMask64(int32_t x, int32_t y);
+/* Current layer becomes an opaque grey picture of the protection level, each channel
+   min(65535 - weight, 0xFF00). Nothing without a current layer (as the four below). */
+MRV_API void MRV_CreateImageFromMask(void);
+/* Mask from the current layer's grey (R + G + B) / 3 by the rule of MRV_ClearMask;
+   alpha is ignored. */
+MRV_API void MRV_CreateMaskFromImage(void);
+/* Current layer's alpha becomes the weight unchanged; colour is untouched. */
+MRV_API void MRV_CreateAlphaFromMask(void);
+/* Each weight becomes the current layer's alpha unchanged. */
+MRV_API void MRV_CreateMaskFromAlpha(void);
+/* Where any of the four bytes of two RGBA32 images differ, the weight becomes the low
+   16 bits of value. */
+MRV_API void MRV_CreateMaskFromDiff_RGBA32(const uint8_t* imageA, const uint8_t* imageB, int32_t value);
+/* Selects RGBA32 pixels whose red, green and blue equal the arguments (alpha ignored). */
+MRV_API void MRV_CreateMaskFromRGBAImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                              int32_t level);
+/* The same over an RGB24 image. */
+MRV_API void MRV_CreateMaskFromRGB24ImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                               int32_t level);
+/* Selects the pixels whose byte in the canvas-sized region map is 1. */
+MRV_API void MRV_CreateMaskFromFloodMask(const uint8_t* regionMap, int32_t level);
+/* Selects pixels whose red, green and blue each lie within the threshold of the arguments. */
+MRV_API void MRV_CreateMaskFromRGBAImageColorRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                   int32_t tolerance, int32_t level);
+/* Selects pixels whose alpha lies within the threshold of alpha. */
+MRV_API void MRV_CreateMaskFromRGBAImageAlphaRange(const uint8_t* image, int32_t alpha, int32_t tolerance,
+                                                   int32_t level);
+/* Selects pixels whose (R + G + B) / 3 lies within the threshold of (red + green + blue) / 3. */
+MRV_API void MRV_CreateMaskFromRGBAImageLuminanceRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                       int32_t tolerance, int32_t level);
+/* Selects pixels whose HSV hue lies within trunc(tolerance * 1.8) degrees of the colour's,
+   across 0/360; a grey has hue -1. */
+MRV_API void MRV_CreateMaskFromRGBAImageHueRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                 int32_t tolerance, int32_t level);
+/* Selects pixels whose HSL hue lies within hueTolerance * 180 degrees (across 0/360) and
+   whose saturation and lightness (0..1) lie within their tolerances (0..1) of the colour's. */
+MRV_API void MRV_CreateMaskFromRGBAImageHSLRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
+                                                 double hueTolerance, double saturationTolerance,
+                                                 double lightnessTolerance, int32_t level);
+/* Scales the alpha of an RGBA32 image by the mask over canvas pixels x0..x1, y0..y1
+   (inclusive); image points at canvas (x0, y0), rows stride bytes apart. With w the high
+   byte of the weight: w 0 clears alpha, 255 keeps it, else alpha * (w + 1) / 256. Ignores
+   whether the mask is enabled; the part beyond the canvas is skipped. */
+MRV_API void MRV_ApplyMaskToAlphaRect_RGBA32(uint8_t* image, int32_t stride, int32_t x0, int32_t y0, int32_t x1,
+                                             int32_t y1);
+/* The same over a whole canvas-sized RGBA32 image. */
+MRV_API void MRV_ApplyMaskToAlpha_RGBA32(uint8_t* image);
+/* In a canvas-sized RGBA32 image, every pixel whose alpha lies within the threshold of
+   alpha becomes (red, green, blue, newAlpha); the mask is not touched. */
+MRV_API void MRV_ReplaceFromRGBAImageAlphaRange(uint8_t* image, int32_t alpha, int32_t tolerance, int32_t red,
+                                                int32_t green, int32_t blue, int32_t newAlpha);
+/* Grey RGB24 image of an RGBA32 image's alpha (width x height, packed rows). */
+MRV_API void MRV_RGBAlphaToRGB(uint8_t* dstRGB24, int32_t width, int32_t height, const uint8_t* srcRGBA32);
+/* RGBA32 alpha becomes (R + G + B) / 3 of an RGB24 image; its colour is untouched. */
+MRV_API void MRV_RGBToRGBAlpha(uint8_t* dstRGBA32, int32_t width, int32_t height, const uint8_t* srcRGB24);
+/* Copies red, green and blue from RGB24 into RGBA32; the alpha is untouched. */
+MRV_API void MRV_RGBToRGBA(uint8_t* dstRGBA32, int32_t width, int32_t height, const uint8_t* srcRGB24);
+/* Copies red, green and blue from RGBA32 into RGB24, dropping alpha. */
+MRV_API void MRV_RGBAToRGB(uint8_t* dstRGB24, int32_t width, int32_t height, const uint8_t* srcRGBA32);
+
+/* ---- Image files ----------------------------------------------------------- */
+
+/* Writes a packed RGB24 image to path in the format named by extension (with its dot, any letter case;
+   ".png" so far, with a resolution record of dpi * 39.3700787 pixels per metre, truncated). Returns 1
+   when written, 0 for another extension, bad arguments or a failed write. */
+MRV_API int32_t MRV_WriteToFileRGB24(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                     const char* extension, int32_t dpi);
+/* The same for a packed RGBA32 image (alpha kept). */
+MRV_API int32_t MRV_WriteToFileRGBA32(const uint8_t* image, int32_t width, int32_t height, const char* path,
+                                      const char* extension, int32_t dpi);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,42 @@
+// Colour models: pure conversions of one colour between 8-bit RGB and HSV,
+// HSL, CIE XYZ, CIE L*a*b* (D65 white) and CMY/CMYK. No state, no allocation,
+// no failure. All arithmetic is double precision and every real-to-integer
+// step truncates toward zero, so results repeat bit for bit.
+//
+// Ranges: R, G, B 0..255; hue in degrees, 0 <= H < 360 (HSL may give exactly
+// 360; RgbToHsv gives -1 for a colour without hue); S, V, L 0..1; X, Y, Z
+// scaled so that the D65 white is (95.047, 100, 108.883); L* 0..100; C, M, Y,
+// K 0..1. A byte result is the low eight bits of the truncated value; only
+// XyzToRgb clamps to 0..255, the others expect inputs in their ranges.
+#pragma once
+
+#include <cstdint>
+
+namespace mrv {
+
+// H = -1 and S = 0 for a grey (max == min); V = max / 255.
+void RgbToHsv(int32_t r, int32_t g, int32_t b, double& h, double& s, double& v);
+// H in 0..360 (360 acts as 0). A hue outside that range is wrapped into it
+// first so that every input picks one of the six sectors.
+void HsvToRgb(double h, double s, double v, uint8_t& r, uint8_t& g, uint8_t& b);
+
+// H = 0 and S = 0 for a grey; H may be exactly 360.
+void RgbToHsl(int32_t r, int32_t g, int32_t b, double& h, double& s, double& l);
+void HslToRgb(double h, double s, double l, uint8_t& r, uint8_t& g, uint8_t& b);
+// One channel of HslToRgb: the hue is wrapped once into 0..360.
+uint8_t HslChannel(double m1, double m2, double hue);
+
+// sRGB with its transfer curve, D65; never negative.
+void RgbToXyz(int32_t r, int32_t g, int32_t b, double& x, double& y, double& z);
+// Clamps each channel to 0..255 after truncation (out-of-gamut XYZ is common).
+void XyzToRgb(double x, double y, double z, uint8_t& r, uint8_t& g, uint8_t& b);
+void XyzToLab(double x, double y, double z, double& l, double& a, double& bStar);
+void LabToXyz(double l, double a, double bStar, double& x, double& y, double& z);
+// LabToXyz followed by XyzToRgb.
+void LabToRgb(double l, double a, double bStar, uint8_t& r, uint8_t& g, uint8_t& b);
+
+// Takes the common black K out of C, M, Y (each 0..1). Black gives (0, 0, 0, 1).
+void CmyToCmyk(double c, double m, double y, double& cOut, double& mOut, double& yOut, double& k);
+void CmykToRgb(double c, double m, double y, double k, uint8_t& r, uint8_t& g, uint8_t& b);
+
+}  // namespace mrv

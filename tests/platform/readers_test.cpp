@@ -1,0 +1,164 @@
+// File readers: every fixture decodes to its known pixels and is recognised
+// by content; damaged versions are refused or decoded without touching
+// memory they do not own (run under the sanitizers); limits hold.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fixtures.h"
+#include "platform/imaging/imaging.h"
+
+using namespace mrv::platform;
+using fixtures::Fixture;
+
+namespace {
+
+std::string tempPath(const std::string& name) {
+    return std::string(::testing::TempDir()) + "mrv_" + std::to_string(getpid()) + "_" + name;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+TEST(Readers, EveryFixtureDecodesToItsPixelsAndIsRecognised) {
+    for (const Fixture& fx : fixtures::allFixtures()) {
+        SCOPED_TRACE(fx.name);
+        const std::string path = tempPath(fx.name);
+        writeFile(path, fx.bytes);
+        EXPECT_EQ(guessFileType(path.c_str()), fx.fileType);
+        DecodedImage img{};
+        ASSERT_TRUE(readImageToRGBA(path.c_str(), &img));
+        std::remove(path.c_str());
+        ASSERT_EQ(img.width, fx.width);
+        ASSERT_EQ(img.height, fx.height);
+        for (size_t i = 0; i < fx.rgba.size(); ++i)
+            ASSERT_NEAR(img.pixels[i], fx.rgba[i], fx.tolerance) << "byte " << i;
+        std::free(img.pixels);
+    }
+}
+
+TEST(Readers, DamagedFilesAreRefusedOrReadSafely) {
+    for (const Fixture& fx : fixtures::allFixtures()) {
+        SCOPED_TRACE(fx.name);
+        // Every truncation: refused unless only bytes the reader does not need are gone.
+        for (size_t cut = 0; cut < fx.bytes.size(); ++cut) {
+            std::vector<uint8_t> part(fx.bytes.begin(), fx.bytes.begin() + cut);
+            DecodedImage img{nullptr, 0, 0};
+            const bool ok = readImageToRGBAFromMemory(part.empty() ? nullptr : part.data(), part.size(), &img);
+            if (cut + fx.truncationSlack < fx.bytes.size()) EXPECT_FALSE(ok) << "cut at " << cut;
+            if (ok) std::free(img.pixels);
+        }
+        // Bit flips through the whole file, several bits a byte: any result, no fault.
+        uint32_t seed = 7;
+        for (size_t pos = 0; pos < fx.bytes.size(); ++pos) {
+            for (int k = 0; k < 3; ++k) {
+                seed = seed * 214013u + 2531011u;
+                std::vector<uint8_t> bad = fx.bytes;
+                bad[pos] ^= static_cast<uint8_t>(1u << ((seed >> 16) & 7));
+                DecodedImage img{nullptr, 0, 0};
+                if (readImageToRGBAFromMemory(bad.data(), bad.size(), &img)) {
+                    EXPECT_GT(img.width, 0);
+                    EXPECT_GT(img.height, 0);
+                    std::free(img.pixels);
+                }
+            }
+        }
+    }
+}
+
+// Sets width and height in a PNG's header chunk and mends its checksum.
+std::vector<uint8_t> withPngSize(std::vector<uint8_t> png, uint32_t w, uint32_t h) {
+    auto put = [&](size_t at, uint32_t v) {
+        png[at] = v >> 24, png[at + 1] = v >> 16, png[at + 2] = v >> 8, png[at + 3] = v;
+    };
+    put(16, w);
+    put(20, h);
+    put(29, static_cast<uint32_t>(crc32(0, png.data() + 12, 17)));
+    return png;
+}
+
+TEST(Readers, AbsurdSizesAndWrongMagicAreRefused) {
+    const auto tiny = fixtures::makePng(1, 1, PNG_COLOR_TYPE_GRAY, 8, {0});
+    DecodedImage img{nullptr, 0, 0};
+    // 20000 x 20000 is above the 16384 x 16384 limit: refused before any allocation.
+    const auto huge = withPngSize(tiny, 20000, 20000);
+    EXPECT_FALSE(readImageToRGBAFromMemory(huge.data(), huge.size(), &img));
+    // A header that claims a big picture over one row of data: refused after the data runs out.
+    const auto claims = withPngSize(tiny, 4000, 4000);
+    EXPECT_FALSE(readImageToRGBAFromMemory(claims.data(), claims.size(), &img));
+
+    fixtures::Bytes bmp;
+    bmp.str("BM").le32(0).le32(0).le32(54).le32(40).le32(100000).le32(100000).le16(1).le16(24).le32(0).zeros(20);
+    EXPECT_FALSE(readImageToRGBAFromMemory(bmp.v.data(), bmp.v.size(), &img));
+
+    // BMP palette index beyond the colours in the file.
+    fixtures::Bytes idx;
+    idx.str("BM").le32(0).le32(0).le32(14 + 40 + 8).le32(40).le32(1).le32(1).le16(1).le16(8).le32(0).le32(4);
+    idx.le32(0).le32(0).le32(2).le32(0).raw({0, 0, 0, 0, 255, 255, 255, 0}).raw({2, 0, 0, 0});
+    EXPECT_FALSE(readImageToRGBAFromMemory(idx.v.data(), idx.v.size(), &img));
+    idx.v[14 + 40 + 8] = 1;  // index 1 is in the palette: the same file reads
+    ASSERT_TRUE(readImageToRGBAFromMemory(idx.v.data(), idx.v.size(), &img));
+    EXPECT_EQ(img.pixels[0], 255);
+    std::free(img.pixels);
+    img.pixels = nullptr;  // failed reads below must leave it untouched
+
+    const uint8_t text[] = "just some text, not a picture at all....";
+    EXPECT_FALSE(readImageToRGBAFromMemory(text, sizeof text, &img));
+    EXPECT_FALSE(readImageToRGBAFromMemory(nullptr, 10, &img));
+    EXPECT_FALSE(readImageToRGBA("/nonexistent/file.png", &img));
+    EXPECT_FALSE(readImageToRGBA(nullptr, &img));
+    EXPECT_EQ(guessFileType("/nonexistent/file.png"), kFileUnknown);
+    EXPECT_EQ(img.pixels, nullptr);
+}
+
+TEST(Readers, WrittenPngReadsBackTheSameBytes) {
+    std::vector<uint8_t> rgba(7 * 5 * 4), rgb(7 * 5 * 3);
+    for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 29 + 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 13 + 1);
+    const std::string path = tempPath("roundtrip.png");
+    ASSERT_TRUE(writePng(path.c_str(), rgba.data(), 7, 5, 4, 2835));
+    DecodedImage img{};
+    ASSERT_TRUE(readImageToRGBA(path.c_str(), &img));
+    EXPECT_EQ(std::vector<uint8_t>(img.pixels, img.pixels + rgba.size()), rgba);
+    std::free(img.pixels);
+    ASSERT_TRUE(writePng(path.c_str(), rgb.data(), 7, 5, 3, 0));
+    ASSERT_TRUE(readImageToRGBA(path.c_str(), &img));
+    for (size_t i = 0; i < 35; ++i) {
+        ASSERT_EQ(img.pixels[i * 4], rgb[i * 3]);
+        ASSERT_EQ(img.pixels[i * 4 + 1], rgb[i * 3 + 1]);
+        ASSERT_EQ(img.pixels[i * 4 + 2], rgb[i * 3 + 2]);
+        ASSERT_EQ(img.pixels[i * 4 + 3], 255);
+    }
+    std::free(img.pixels);
+    std::remove(path.c_str());
+}
+
+TEST(Readers, TenThousandSquareReads) {
+    // The largest canvas the engine holds must decode: a grey PNG of 10000 x 10000.
+    const int side = 10000;
+    std::vector<uint8_t> raw(static_cast<size_t>(side) * side, 0);
+    for (int y = 0; y < side; ++y) raw[static_cast<size_t>(y) * side + y] = 200;  // a diagonal to find again
+    const auto png = fixtures::makePng(side, side, PNG_COLOR_TYPE_GRAY, 8, raw);
+    raw.clear();
+    raw.shrink_to_fit();
+    DecodedImage img{};
+    ASSERT_TRUE(readImageToRGBAFromMemory(png.data(), png.size(), &img));
+    EXPECT_EQ(img.width, side);
+    EXPECT_EQ(img.height, side);
+    const size_t last = (static_cast<size_t>(side - 1) * side + side - 1) * 4;
+    EXPECT_EQ(img.pixels[last], 200);
+    EXPECT_EQ(img.pixels[last + 3], 255);
+    EXPECT_EQ(img.pixels[last - 4], 0);
+    std::free(img.pixels);
+}
+
+}  // namespace
