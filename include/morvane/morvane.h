@@ -261,9 +261,7 @@ MRV_API int32_t MRV_GetGreen64(int32_t x, int32_t y);
 MRV_API int32_t MRV_GetBlue64(int32_t x, int32_t y);
 /* The 16-bit alpha, as MRV_GetRed64. */
 MRV_API int32_t MRV_GetAlpha64(int32_t x, int32_t y);
-/* The protection level 65535 - mask at (x, y); 0 outside, without a current layer or
-   while the mask is disabled. */
-MRV_API int32_t MRV_GetMask64(int32_t x, int32_t y);
+/* MRV_GetMask64 (the protection level at a pixel) is declared with the selection mask. */
 /* Copies the whole mask plane (canvasWidth x canvasHeight uint16) out. */
 MRV_API void MRV_GetMaskData16(uint16_t* buffer);
 /* Copies the whole mask plane in. */

@@ -241,14 +241,6 @@ int32_t currentChannelAt(int32_t x, int32_t y, int32_t channel) {
     return src.pixels[static_cast<size_t>(y) * src.stride + static_cast<size_t>(x) * 4 + channel];
 }
 
-int32_t maskAt(int32_t x, int32_t y) {
-    const EngineState& e = engine();
-    if (!holdsPixels(e.core.currentLayer) || !e.selection.maskEnabled || !e.selection.maskPlane) return 0;
-    if (x < 0 || y < 0 || x >= e.core.canvasWidth || y >= e.core.canvasHeight) return 0;
-    // Hosts see the protection level, the inverse of the stored edit weight.
-    return 65535 - e.selection.maskPlane[static_cast<size_t>(y) * e.core.canvasWidth + x];
-}
-
 void getMaskData16(uint16_t* buffer) {
     const EngineState& e = engine();
     if (!buffer || !e.selection.maskPlane) return;

@@ -98,7 +98,6 @@ uint32_t rgbaAt(const PixelSource& src, int32_t x, int32_t y);
 uint32_t colorAt(const PixelSource& src, int32_t x, int32_t y);
 // One 16-bit channel (0..3) of the current layer; 0 outside or without one.
 int32_t currentChannelAt(int32_t x, int32_t y, int32_t channel);
-int32_t maskAt(int32_t x, int32_t y);
 void getMaskData16(uint16_t* buffer);
 void setMaskData16(const uint16_t* buffer);
 bool historyHasRecordAtPosition();

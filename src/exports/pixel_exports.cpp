@@ -217,7 +217,6 @@ MRV_API int32_t MRV_GetRed64(int32_t x, int32_t y) { return currentChannelAt(x, 
 MRV_API int32_t MRV_GetGreen64(int32_t x, int32_t y) { return currentChannelAt(x, y, 1); }
 MRV_API int32_t MRV_GetBlue64(int32_t x, int32_t y) { return currentChannelAt(x, y, 2); }
 MRV_API int32_t MRV_GetAlpha64(int32_t x, int32_t y) { return currentChannelAt(x, y, 3); }
-MRV_API int32_t MRV_GetMask64(int32_t x, int32_t y) { return maskAt(x, y); }
 
 MRV_API void MRV_GetMaskData16(uint16_t* buffer) {
     guardedVoid("GetMaskData16 Excpt", [&] { getMaskData16(buffer); });
