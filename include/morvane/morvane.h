@@ -420,7 +420,82 @@ MRV_API void MRV_CreateBlobFromImage(int32_t n, int32_t mode);
 
 /* ---- Dabs ------------------------------------------------------------------ */
 
+/* Paints one dab of the current tool centred at (x, y) into the PaintLayer when it holds
+   pixels, else into the current layer, and widens the undo rectangle (and the PaintLayer's
+   touched rectangle). r, g, b are 16-bit values of which only the high byte counts; they
+   become the brush colour. Mix modes: 32 "Normal"; 33 and below 32 "Multiply"; 34..48 the
+   layer modes "Screen".."Subtract"; 249..262 bank and level modes; 295 posterize; 340 grey
+   alpha; every other value paints as 32. With the mask maker on, paints the mask instead.
+   Refuses (paints nothing, last error "DrawDabGrit Excpt") a brush size outside
+   1..brushMaxSize or a dab size outside 1..min(brush size, 1000); with no PaintLayer and no
+   current layer it paints nothing. The one-dab flags (erase, mask maker, blend off) clear. */
+MRV_API void MRV_DrawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+/* Paints one dab centred at (x, y) into the selection mask with the lightness of the brush
+   colour (dark colours select fully); refuses bad brush sizes as MRV_DrawDabGrit does
+   ("DrawDabGritMask Excpt"). Keeps the mask maker and erase flags on. */
+MRV_API void MRV_DrawDabGritMask(int32_t x, int32_t y);
+
 /* ---- Blend buffer ---------------------------------------------------------- */
+
+/* The blend buffer holds the colour a brush has picked up: brushMaxSize x brushMaxSize
+   RGBA64 pixels aligned with the brush (buffer pixel (row, column) feeds the dab pixel
+   that samples brush shape (row, column)); only the top-left brushSize square is used.
+   Operations with a position (x, y) work on the brushSize square centred there
+   (left = x - brushSize / 2), clipped to the canvas. Colour channels written by pick-up
+   and tint stop at 65280 (0xFF00); alpha does not. Copy, mix, tint and mask-copy do
+   nothing while the blend strength is 0 (MRV_SetBlendStrength), and every operation
+   does nothing without a canvas. A brushSize above brushMaxSize is cut to it. Weights
+   are 0..256; values outside are taken as the nearer end, except that the alpha the
+   copy writes where the source is transparent or off the canvas uses the weight's low
+   byte. Sources are canvas-sized RGBA64: a layer or a buffer of another size is ignored
+   (source pointers of the Do* calls are trusted to be canvas-sized; null is ignored). */
+
+/* Loads the footprint from source: colour min(65280, ((S * (256 - w) + brush * w) >> 8) + 1),
+   alpha (Sa * (256 - w) + brushAlpha * w) >> 8; a transparent source pixel gives the brush
+   colour with alpha (w & 0xFF) * 256 (flag: ((256 - w) & 0xFF) * 256). A clipped footprint
+   first fills the whole square with the brush colour at that alpha (flag: alpha 65535
+   only). With the selection enabled the source alpha is weighted by the mask. */
+MRV_API void MRV_DoCopyBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t weight, int32_t flag);
+/* MRV_DoCopyBlendBuffer from the current layer. */
+MRV_API void MRV_CopyBlendBufferSurface(int32_t x, int32_t y, int32_t weight, int32_t flag);
+/* MRV_DoCopyBlendBuffer from layer n (0..63, holding pixels), flag 0. */
+MRV_API void MRV_CopyBlendBufferLayer(int32_t n, int32_t x, int32_t y, int32_t weight);
+/* MRV_DoCopyBlendBuffer from the undo back buffer (the layer before the stroke), flag 0. */
+MRV_API void MRV_CopyBlendBufferHistory(int32_t x, int32_t y, int32_t weight);
+/* The same as MRV_CopyBlendBufferHistory. */
+MRV_API void MRV_CopyBlendBufferUnderLayer(int32_t x, int32_t y, int32_t weight);
+/* MRV_DoCopyBlendBuffer from the tracing layer (layer 0), flag 0; nothing when it is empty. */
+MRV_API void MRV_CopyBlendBufferTrace(int32_t x, int32_t y, int32_t weight);
+/* Mixes source into the footprint under the tool's mix mode with the source's share
+   L = min(w * 256, 65535): a transparent source fades the buffer's alpha, an empty buffer
+   pixel takes the source, otherwise colour min(65280, ((F * (65536 - L) >> 8) +
+   (S * L >> 8)) >> 8) + 1) with F the mode colour of buffer over source. */
+MRV_API void MRV_DoMixBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t weight);
+/* MRV_DoMixBlendBuffer from the current layer. */
+MRV_API void MRV_MixBlendBufferSurface(int32_t x, int32_t y, int32_t weight);
+/* MRV_DoMixBlendBuffer from layer n. */
+MRV_API void MRV_MixBlendBufferLayer(int32_t n, int32_t x, int32_t y, int32_t weight);
+/* MRV_DoMixBlendBuffer from the undo back buffer. */
+MRV_API void MRV_MixBlendBufferHistory(int32_t x, int32_t y, int32_t weight);
+/* The same as MRV_MixBlendBufferHistory. */
+MRV_API void MRV_MixBlendBufferUnderLayer(int32_t x, int32_t y, int32_t weight);
+/* MRV_DoMixBlendBuffer from the tracing layer; nothing when it is empty. */
+MRV_API void MRV_MixBlendBufferTrace(int32_t x, int32_t y, int32_t weight);
+/* Tints the footprint towards the 8-bit colour (low bytes of r, g, b, times 256) with
+   share L = min(w * 256, 65535); transparent buffer pixels take the colour; alpha stays. */
+MRV_API void MRV_DoColorBlendBuffer(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, int32_t ignored, int32_t weight);
+/* Loads the footprint of the selection mask into the buffer as one 16-bit value per pixel
+   (row * 4 * brushMaxSize + column): min(65280, ((m * (256 - w) + M0 * w) >> 8) + 1), M0
+   the mask value of the brush colour's grey; a clipped footprint is first filled with M0. */
+MRV_API void MRV_DoCopyBlendBufferMask(int32_t x, int32_t y, int32_t weight);
+/* Zeroes the first 2 * brushMaxSize^2 bytes of the buffer (the mask layout's extent). */
+MRV_API void MRV_ClearBlendBuffer(void);
+/* Sets the first 2 * brushMaxSize^2 bytes to the low byte of low; the others are ignored. */
+MRV_API void MRV_FillBlendBuffer(int32_t ignored1, int32_t ignored2, int32_t high, int32_t low);
+/* Filters the brushSize square's colour (alpha untouched), e = trunc(level * 655.35):
+   289 grey (R + G + B) / 3; 290 invert; 291 channels below e become 0; 292 channels
+   above e become 65280; other kinds change nothing. */
+MRV_API void MRV_FilterBlendBuffer(int32_t kind, int32_t levelPercent);
 
 /* ---- Undo ------------------------------------------------------------------ */
 

@@ -86,38 +86,37 @@ void releaseWorkingBuffers() {
     releaseImagingBuffers();
 }
 
-void createImage(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth) {
+namespace {
+
+// Shared by creation and resizing: the earlier canvas's working buffers and
+// undo records are released (so a second MRV_CreateImage leaks nothing), then
+// everything is made again for the new size. Layers go only when a new
+// picture starts; a resize leaves them to the caller.
+void replaceCanvas(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth,
+                   bool releaseLayers) {
     EngineState& e = engine();
-    width = clampCanvasSide(width);
-    height = clampCanvasSide(height);
-    // A second canvas without MRV_DeleteImage: the buffers of the first are
-    // released here so that nothing leaks; its undo history goes with them.
     undoResetRecords();
     releaseWorkingBuffers();
-    storeSizes(hostWindow, width, height, clampBrushMaxSize(brushMaxSize), fifth);
-    for (LayerSlot& s : e.core.layers) releaseBuffer(s.pixels);
-    e.core.currentLayer = nullptr;
+    e.undo.undoMemoryKb = 0;
+    storeSizes(hostWindow, clampCanvasSide(width), clampCanvasSide(height), clampBrushMaxSize(brushMaxSize), fifth);
+    if (releaseLayers) {
+        for (LayerSlot& s : e.core.layers) releaseBuffer(s.pixels);
+        e.core.currentLayer = nullptr;
+    }
     allocateBrushBuffers();
     allocateCanvasBuffers();
-    undoClearHistory();
-    e.undo.undoMemoryKb = undoBackBufferKb(width, height);
+    undoClearHistory();  // counts the back buffer pair as in use
     makeRandomArrays();
 }
 
+}  // namespace
+
+void createImage(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth) {
+    replaceCanvas(hostWindow, width, height, brushMaxSize, fifth, true);
+}
+
 void newSize(void* hostWindow, int32_t width, int32_t height, int32_t brushMaxSize, int32_t fifth) {
-    EngineState& e = engine();
-    width = clampCanvasSide(width);
-    height = clampCanvasSide(height);
-    undoResetRecords();
-    releaseWorkingBuffers();
-    undoClearHistory();
-    e.undo.undoMemoryKb = 0;
-    storeSizes(hostWindow, width, height, clampBrushMaxSize(brushMaxSize), fifth);
-    allocateBrushBuffers();
-    allocateCanvasBuffers();
-    undoClearHistory();
-    e.undo.undoMemoryKb = undoBackBufferKb(width, height);
-    makeRandomArrays();
+    replaceCanvas(hostWindow, width, height, brushMaxSize, fifth, false);
 }
 
 void deleteImage() {

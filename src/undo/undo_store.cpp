@@ -300,18 +300,42 @@ void undoSaveBuffer(bool saveLayer, bool saveMask) {
     const int64_t neededKb = pixelsInRect * kRecordBytesPerPixel / 1024;
     uint16_t* pixels = nullptr;
     uint16_t* mask = nullptr;
+    // Blocks of a dropped record that have exactly the size the new record
+    // needs are kept aside and reused instead of being returned to the
+    // system: a repeated whole-canvas save then works in pages that already
+    // exist rather than faulting in a fresh block each time. The accounting
+    // is the same as a free followed by an allocation.
+    UniqueBuffer<uint16_t> sparePixels;
+    UniqueBuffer<uint16_t> spareMask;
     for (int32_t k = levels - 1; k >= 0; --k) {
-        if (holdsData(u.records[k])) freeRecord(u.records[k]);
+        UndoRecord& old = u.records[k];
+        if (holdsData(old)) {
+            const bool sameSize = recordWidth(old) * recordHeight(old) == pixelsInRect;
+            uint16_t* oldPixels = old.pixels;
+            uint16_t* oldMask = old.mask;
+            if (sameSize && wantPixels && !sparePixels && oldPixels) {
+                sparePixels.reset(oldPixels);
+                old.pixels = nullptr;
+                subtractKb(pixelsInRect * kBytesPerPixel / 1024);
+            }
+            if (sameSize && wantMask && !spareMask && oldMask) {
+                spareMask.reset(oldMask);
+                old.mask = nullptr;
+                subtractKb(pixelsInRect * kBytesPerMaskValue / 1024);
+            }
+            freeRecord(old);
+        }
         // The newest record is always attempted once every older one is gone,
         // even over the budget: a budget too small for one record still keeps
         // the last operation.
         if (u.undoMemoryKb + neededKb < u.undoBudgetKb || k == 0) {
             if (wantPixels && !pixels) {
-                pixels = allocArray<uint16_t>(static_cast<uint64_t>(pixelsInRect) * 4);
+                pixels = sparePixels ? sparePixels.release()
+                                     : allocArray<uint16_t>(static_cast<uint64_t>(pixelsInRect) * 4);
                 if (pixels) addKb(pixelsInRect * kBytesPerPixel / 1024);
             }
             if (wantMask && !mask) {
-                mask = allocArray<uint16_t>(static_cast<uint64_t>(pixelsInRect));
+                mask = spareMask ? spareMask.release() : allocArray<uint16_t>(static_cast<uint64_t>(pixelsInRect));
                 if (mask) addKb(pixelsInRect * kBytesPerMaskValue / 1024);
             }
         }
