@@ -127,6 +127,32 @@ void loadPixelWeighted(uint16_t* d, const uint8_t* s, uint32_t w, bool alphaLock
     if (!alphaLocked) d[3] = weightedWrite(s[3], d[3], w);
 }
 
+template <bool kMask, bool kTexture>
+void loadRowWeightedFor(uint16_t* d, const uint8_t* s, int32_t count, const uint16_t* mask, const uint8_t* texture,
+                        bool alphaLocked) {
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t w = kFullWeight;
+        if constexpr (kTexture) w = textureWeightLoad(texture[i]);
+        if constexpr (kMask) w = maskWeightHighByte(w, mask[i]);
+        loadPixelWeighted(d + i * 4, s + i * 4, w, alphaLocked);
+    }
+}
+
+// One row of a weighted load; the weight planes are already at the row's
+// first pixel (null when absent). Split by which planes exist so that the
+// inner loop carries no per-pixel tests for them.
+void loadRowWeighted(uint16_t* d, const uint8_t* s, int32_t count, const uint16_t* mask, const uint8_t* texture,
+                     bool alphaLocked) {
+    if (mask && texture)
+        loadRowWeightedFor<true, true>(d, s, count, mask, texture, alphaLocked);
+    else if (mask)
+        loadRowWeightedFor<true, false>(d, s, count, mask, texture, alphaLocked);
+    else if (texture)
+        loadRowWeightedFor<false, true>(d, s, count, mask, texture, alphaLocked);
+    else
+        loadRowWeightedFor<false, false>(d, s, count, mask, texture, alphaLocked);
+}
+
 }  // namespace
 
 // ---- Loading --------------------------------------------------------------------
@@ -152,10 +178,9 @@ void loadRGBA32IntoSlot(LayerSlot& s, const uint8_t* data, int32_t stride, int32
             loadRowUnweighted(dst, src, count, locked);
             continue;
         }
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t wt = ws.loadWeight(static_cast<int32_t>(x0) + i, static_cast<int32_t>(ty));
-            loadPixelWeighted(dst + i * 4, src + i * 4, wt, locked);
-        }
+        const size_t at = ws.index(static_cast<int32_t>(x0), static_cast<int32_t>(ty));
+        loadRowWeighted(dst, src, count, ws.mask ? ws.mask + at : nullptr, ws.texture ? ws.texture + at : nullptr,
+                        locked);
     }
 }
 

@@ -11,11 +11,9 @@ namespace mrv {
 
 namespace {
 
-constexpr double kInv255 = 0.00392156862745098;
+using namespace colour_constants;
+
 constexpr double kInv60 = 0.016666666666666666;
-constexpr double kOneSixth = 0.16666666666666666;
-constexpr double kOneThird = 0.3333333333333333;
-constexpr double kTwoThirds = 0.6666666666666666;
 
 // sRGB transfer curve.
 constexpr double kSrgbLinearLimit = 0.04045;
@@ -70,31 +68,6 @@ inline double labExpand(double f) {
 
 }  // namespace
 
-void RgbToHsv(int32_t R, int32_t G, int32_t B, double& h, double& s, double& v) {
-    const double r = R * kInv255;
-    const double g = G * kInv255;
-    const double b = B * kInv255;
-    const double mx = std::max(std::max(r, g), b);
-    const double mn = std::min(std::min(r, g), b);
-    v = mx;
-    const double delta = mx - mn;
-    if (delta == 0.0) {
-        h = -1.0;
-        s = 0.0;
-        return;
-    }
-    s = delta / mx;
-    double sector;
-    if (r == mx)
-        sector = (g - b) / delta;
-    else if (g == mx)
-        sector = (b - r) / delta + 2.0;
-    else
-        sector = (r - g) / delta + 4.0;
-    h = sector * 60.0;
-    if (h < 0.0) h += 360.0;
-}
-
 void HsvToRgb(double h, double s, double v, uint8_t& r, uint8_t& g, uint8_t& b) {
     if (s == 0.0) {
         r = g = b = truncToByte(v * 255.0);
@@ -125,35 +98,6 @@ void HsvToRgb(double h, double s, double v, uint8_t& r, uint8_t& g, uint8_t& b) 
     r = truncToByte(rr * 255.0);
     g = truncToByte(gg * 255.0);
     b = truncToByte(bb * 255.0);
-}
-
-void RgbToHsl(int32_t R, int32_t G, int32_t B, double& h, double& s, double& l) {
-    const double r = R * kInv255;
-    const double g = G * kInv255;
-    const double b = B * kInv255;
-    const double mx = std::max(std::max(r, g), b);
-    const double mn = std::min(std::min(r, g), b);
-    l = 0.5 * (mx + mn);
-    const double delta = mx - mn;
-    if (delta == 0.0) {
-        h = 0.0;
-        s = 0.0;
-        return;
-    }
-    s = l < 0.5 ? delta / (mx + mn) : delta / (2.0 - mx - mn);
-    const double dr = ((mx - r) * kOneSixth + delta * 0.5) / delta;
-    const double dg = ((mx - g) * kOneSixth + delta * 0.5) / delta;
-    const double db = ((mx - b) * kOneSixth + delta * 0.5) / delta;
-    double turn;
-    if (r == mx)
-        turn = db - dg;
-    else if (g == mx)
-        turn = kOneThird + dr - db;
-    else
-        turn = kTwoThirds + dg - dr;
-    if (turn < 0.0) turn += 1.0;
-    if (turn > 1.0) turn -= 1.0;
-    h = turn * 360.0;
 }
 
 uint8_t HslChannel(double m1, double m2, double hue) {

@@ -10,18 +10,31 @@
 // XyzToRgb clamps to 0..255, the others expect inputs in their ranges.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace mrv {
 
+namespace colour_constants {
+// Multipliers as the conversions have always used them (x * 0.00392156862745098
+// rather than x / 255): a division would differ in the last bit now and then.
+constexpr double kInv255 = 0.00392156862745098;
+constexpr double kOneSixth = 0.16666666666666666;
+constexpr double kOneThird = 0.3333333333333333;
+constexpr double kTwoThirds = 0.6666666666666666;
+}  // namespace colour_constants
+
+// The two RGB-to-hue conversions are defined here so that the per-pixel loops
+// of the range masks and adjustments inline them (and drop unused outputs).
+
 // H = -1 and S = 0 for a grey (max == min); V = max / 255.
-void RgbToHsv(int32_t r, int32_t g, int32_t b, double& h, double& s, double& v);
+inline void RgbToHsv(int32_t r, int32_t g, int32_t b, double& h, double& s, double& v);
 // H in 0..360 (360 acts as 0). A hue outside that range is wrapped into it
 // first so that every input picks one of the six sectors.
 void HsvToRgb(double h, double s, double v, uint8_t& r, uint8_t& g, uint8_t& b);
 
 // H = 0 and S = 0 for a grey; H may be exactly 360.
-void RgbToHsl(int32_t r, int32_t g, int32_t b, double& h, double& s, double& l);
+inline void RgbToHsl(int32_t r, int32_t g, int32_t b, double& h, double& s, double& l);
 void HslToRgb(double h, double s, double l, uint8_t& r, uint8_t& g, uint8_t& b);
 // One channel of HslToRgb: the hue is wrapped once into 0..360.
 uint8_t HslChannel(double m1, double m2, double hue);
@@ -38,5 +51,63 @@ void LabToRgb(double l, double a, double bStar, uint8_t& r, uint8_t& g, uint8_t&
 // Takes the common black K out of C, M, Y (each 0..1). Black gives (0, 0, 0, 1).
 void CmyToCmyk(double c, double m, double y, double& cOut, double& mOut, double& yOut, double& k);
 void CmykToRgb(double c, double m, double y, double k, uint8_t& r, uint8_t& g, uint8_t& b);
+
+// ---- Inline definitions ----
+
+inline void RgbToHsv(int32_t R, int32_t G, int32_t B, double& h, double& s, double& v) {
+    using namespace colour_constants;
+    const double r = R * kInv255;
+    const double g = G * kInv255;
+    const double b = B * kInv255;
+    const double mx = std::max(std::max(r, g), b);
+    const double mn = std::min(std::min(r, g), b);
+    v = mx;
+    const double delta = mx - mn;
+    if (delta == 0.0) {
+        h = -1.0;
+        s = 0.0;
+        return;
+    }
+    s = delta / mx;
+    double sector;
+    if (r == mx)
+        sector = (g - b) / delta;
+    else if (g == mx)
+        sector = (b - r) / delta + 2.0;
+    else
+        sector = (r - g) / delta + 4.0;
+    h = sector * 60.0;
+    if (h < 0.0) h += 360.0;
+}
+
+inline void RgbToHsl(int32_t R, int32_t G, int32_t B, double& h, double& s, double& l) {
+    using namespace colour_constants;
+    const double r = R * kInv255;
+    const double g = G * kInv255;
+    const double b = B * kInv255;
+    const double mx = std::max(std::max(r, g), b);
+    const double mn = std::min(std::min(r, g), b);
+    l = 0.5 * (mx + mn);
+    const double delta = mx - mn;
+    if (delta == 0.0) {
+        h = 0.0;
+        s = 0.0;
+        return;
+    }
+    s = l < 0.5 ? delta / (mx + mn) : delta / (2.0 - mx - mn);
+    const double dr = ((mx - r) * kOneSixth + delta * 0.5) / delta;
+    const double dg = ((mx - g) * kOneSixth + delta * 0.5) / delta;
+    const double db = ((mx - b) * kOneSixth + delta * 0.5) / delta;
+    double turn;
+    if (r == mx)
+        turn = db - dg;
+    else if (g == mx)
+        turn = kOneThird + dr - db;
+    else
+        turn = kTwoThirds + dg - dr;
+    if (turn < 0.0) turn += 1.0;
+    if (turn > 1.0) turn -= 1.0;
+    h = turn * 360.0;
+}
 
 }  // namespace mrv

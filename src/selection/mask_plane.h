@@ -51,13 +51,20 @@ inline int64_t rangeThreshold(int32_t tolerance) { return static_cast<int64_t>(t
 // Threshold in degrees of the hue-only range test: trunc(tolerance * 1.8).
 inline int64_t hueThreshold(int32_t tolerance) { return static_cast<int64_t>(tolerance * 1.8); }
 
+// trunc(d), toward zero. Without SSE4.1 std::trunc is a library call; the
+// cast is the same operation for every finite value below 2^63 in magnitude.
+inline double truncTowardZero(double d) {
+    if (std::fabs(d) < 9.2e18) return static_cast<double>(static_cast<int64_t>(d));
+    return std::trunc(d);  // huge, infinite or NaN
+}
+
 // Hue test of the range masks. Each difference is truncated toward zero before
 // its magnitude is compared; the second and third shift one hue by a full
 // turn so that hues on both sides of 0/360 match.
 inline bool hueWithin(double pixelHue, double referenceHue, double threshold) {
-    if (std::fabs(std::trunc(pixelHue - referenceHue)) <= threshold) return true;
-    if (std::fabs(std::trunc(pixelHue - (referenceHue - 360.0))) <= threshold) return true;
-    return std::fabs(std::trunc((pixelHue - 360.0) - referenceHue)) <= threshold;
+    if (std::fabs(truncTowardZero(pixelHue - referenceHue)) <= threshold) return true;
+    if (std::fabs(truncTowardZero(pixelHue - (referenceHue - 360.0))) <= threshold) return true;
+    return std::fabs(truncTowardZero((pixelHue - 360.0) - referenceHue)) <= threshold;
 }
 
 // The plane with the canvas size it belongs to; false (and nothing to walk)

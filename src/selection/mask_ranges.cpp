@@ -2,14 +2,14 @@
 // the colour, alpha, luminance, hue and HSL ranges. Each operation writes
 // only the pixels it selects, so successive calls add to the selection.
 //
-// The hue and HSL ranges convert every pixel; a picture mostly holds runs of
-// one colour, so each remembers the last colour and its verdict and only
-// converts again when the colour changes (the verdict is the same either way).
+// Every test depends on one pixel alone, so the passes are split over the two
+// cores (mask_parallel.h) with exactly the plain loop's result.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "imaging/colour_models.h"
+#include "selection/mask_parallel.h"
 #include "selection/mask_plane.h"
 
 namespace mrv {
@@ -18,93 +18,117 @@ namespace {
 
 inline int64_t absDiff(int64_t a, int64_t b) { return a > b ? a - b : b - a; }
 
+size_t canvasPixels(const MaskCanvas& mc) { return static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height); }
+
 // Writes `value` to every plane element whose RGBA32 pixel passes `select`.
+// Unselected elements are rewritten with their own value, which lets the
+// loop run without a branch per pixel.
 template <class Select>
 void selectRGBA32(const uint8_t* image, uint16_t value, Select&& select) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !image) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
-    const uint8_t* p = image;
-    for (size_t i = 0; i < n; ++i, p += 4)
-        if (select(p)) mc.plane[i] = value;
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        uint16_t* plane = mc.plane;
+        for (size_t i = begin; i < end; ++i) plane[i] = select(image + i * 4) ? value : plane[i];
+    });
 }
 
-// The same with the verdict remembered for the last colour seen (alpha is
-// not part of the colour tests that use this).
+// The same for tests that depend on the colour alone, with the verdict of the
+// last colour remembered: pictures hold long runs of one colour, and the hue
+// conversions cost far more than the comparison.
 template <class Select>
 void selectRGBA32ByColour(const uint8_t* image, uint16_t value, Select&& select) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !image) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
-    const uint8_t* p = image;
-    uint32_t lastColour = 0xFFFFFFFFu;  // no RGB triple packs to this
-    bool lastVerdict = false;
-    for (size_t i = 0; i < n; ++i, p += 4) {
-        const uint32_t colour = p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
-        if (colour != lastColour) {
-            lastColour = colour;
-            lastVerdict = select(p[0], p[1], p[2]);
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        uint16_t* plane = mc.plane;
+        uint32_t lastColour = 0xFFFFFFFFu;  // no RGB triple packs to this
+        bool lastVerdict = false;
+        for (size_t i = begin; i < end; ++i) {
+            const uint8_t* p = image + i * 4;
+            const uint32_t colour = p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+            if (colour != lastColour) {
+                lastColour = colour;
+                lastVerdict = select(p[0], p[1], p[2]);
+            }
+            plane[i] = lastVerdict ? value : plane[i];
         }
-        if (lastVerdict) mc.plane[i] = value;
-    }
+    });
 }
+
+// For each byte value v, whether |v - reference| <= threshold. The range
+// tests look their channels up here instead of subtracting per pixel.
+struct ByteWithin {
+    uint8_t pass[256];
+    ByteWithin(int64_t reference, int64_t threshold) {
+        for (int v = 0; v < 256; ++v) pass[v] = absDiff(v, reference) <= threshold;
+    }
+};
 
 }  // namespace
 
 void createMaskFromDiffRGBA32(const uint8_t* imageA, const uint8_t* imageB, int32_t value) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !imageA || !imageB) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
     const uint16_t stored = static_cast<uint16_t>(value);
-    for (size_t i = 0; i < n; ++i)
-        if (std::memcmp(imageA + i * 4, imageB + i * 4, 4) != 0) mc.plane[i] = stored;
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            uint32_t a, b;
+            std::memcpy(&a, imageA + i * 4, 4);
+            std::memcpy(&b, imageB + i * 4, 4);
+            mc.plane[i] = a != b ? stored : mc.plane[i];
+        }
+    });
 }
 
 void createMaskFromRGBAImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue, int32_t level) {
     selectRGBA32(image, maskValueForLevel(level),
-                 [&](const uint8_t* p) { return p[0] == red && p[1] == green && p[2] == blue; });
+                 [&](const uint8_t* p) { return (p[0] == red) & (p[1] == green) & (p[2] == blue); });
 }
 
 void createMaskFromRGB24ImageColor(const uint8_t* image, int32_t red, int32_t green, int32_t blue, int32_t level) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !image) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
     const uint16_t value = maskValueForLevel(level);
-    const uint8_t* p = image;
-    for (size_t i = 0; i < n; ++i, p += 3)
-        if (p[0] == red && p[1] == green && p[2] == blue) mc.plane[i] = value;
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const uint8_t* p = image + i * 3;
+            const bool match = (p[0] == red) & (p[1] == green) & (p[2] == blue);
+            mc.plane[i] = match ? value : mc.plane[i];
+        }
+    });
 }
 
 void createMaskFromFloodMask(const uint8_t* regionMap, int32_t level) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !regionMap) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
     const uint16_t value = maskValueForLevel(level);
-    for (size_t i = 0; i < n; ++i)
-        if (regionMap[i] == 1) mc.plane[i] = value;
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) mc.plane[i] = regionMap[i] == 1 ? value : mc.plane[i];
+    });
 }
 
 void createMaskFromRGBAImageColorRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
                                        int32_t tolerance, int32_t level) {
     const int64_t t = rangeThreshold(tolerance);
-    selectRGBA32(image, maskValueForLevel(level), [&](const uint8_t* p) {
-        return absDiff(p[0], red) <= t && absDiff(p[1], green) <= t && absDiff(p[2], blue) <= t;
-    });
+    const ByteWithin r(red, t), g(green, t), b(blue, t);
+    selectRGBA32(image, maskValueForLevel(level),
+                 [&](const uint8_t* p) { return (r.pass[p[0]] & g.pass[p[1]] & b.pass[p[2]]) != 0; });
 }
 
 void createMaskFromRGBAImageAlphaRange(const uint8_t* image, int32_t alpha, int32_t tolerance, int32_t level) {
-    const int64_t t = rangeThreshold(tolerance);
-    selectRGBA32(image, maskValueForLevel(level), [&](const uint8_t* p) { return absDiff(p[3], alpha) <= t; });
+    const ByteWithin a(alpha, rangeThreshold(tolerance));
+    selectRGBA32(image, maskValueForLevel(level), [&](const uint8_t* p) { return a.pass[p[3]] != 0; });
 }
 
 void createMaskFromRGBAImageLuminanceRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
                                            int32_t tolerance, int32_t level) {
     const int64_t t = rangeThreshold(tolerance);
     const int64_t reference = (static_cast<int64_t>(red) + green + blue) / 3;
-    selectRGBA32(image, maskValueForLevel(level), [&](const uint8_t* p) {
-        const int64_t lightness = (static_cast<int64_t>(p[0]) + p[1] + p[2]) / 3;
-        return absDiff(lightness, reference) <= t;
-    });
+    // Verdict by channel sum 0..765: lightness is sum / 3.
+    uint8_t pass[766];
+    for (int sum = 0; sum < 766; ++sum) pass[sum] = absDiff(sum / 3, reference) <= t;
+    selectRGBA32(image, maskValueForLevel(level), [&](const uint8_t* p) { return pass[p[0] + p[1] + p[2]] != 0; });
 }
 
 void createMaskFromRGBAImageHueRange(const uint8_t* image, int32_t red, int32_t green, int32_t blue,
@@ -137,13 +161,13 @@ void replaceFromRGBAImageAlphaRange(uint8_t* image, int32_t alpha, int32_t toler
                                     int32_t blue, int32_t newAlpha) {
     MaskCanvas mc;
     if (!maskCanvas(mc) || !image) return;
-    const size_t n = static_cast<size_t>(mc.width) * static_cast<size_t>(mc.height);
-    const int64_t t = rangeThreshold(tolerance);
+    const ByteWithin a(alpha, rangeThreshold(tolerance));
     const uint8_t replacement[4] = {static_cast<uint8_t>(red), static_cast<uint8_t>(green),
                                     static_cast<uint8_t>(blue), static_cast<uint8_t>(newAlpha)};
-    uint8_t* p = image;
-    for (size_t i = 0; i < n; ++i, p += 4)
-        if (absDiff(p[3], alpha) <= t) std::memcpy(p, replacement, 4);
+    forEachPixelRange(canvasPixels(mc), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+            if (a.pass[image[i * 4 + 3]]) std::memcpy(image + i * 4, replacement, 4);
+    });
 }
 
 }  // namespace mrv

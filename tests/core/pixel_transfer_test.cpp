@@ -137,6 +137,8 @@ struct LoadCase {
     Px expected;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
 constexpr Px kD{10000, 20000, 30000, 40000};
 constexpr std::array<uint8_t, 4> kS{200, 100, 50, 128};
 constexpr std::array<uint8_t, 4> kS0{200, 100, 50, 0};
