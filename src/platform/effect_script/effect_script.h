@@ -17,7 +17,13 @@ bool renderScript(const char* path, uint8_t* bgra, int32_t width, int32_t height
 
 // Applies effect number `effect` in place; slots[i] is parameter slot i + 3.
 // False when the effect is unknown or did nothing: the image is then unchanged.
-// Effect 51 rotates about the centre: slot 3 the angle in whole degrees, slot 4 = 100.
+// Effect 51 rotates about the centre: slot 3 the angle in whole degrees
+// (positive = counter-clockwise on screen), slot 4 the scale in percent (100:
+// none; missing: 100; not positive: refused). Width and height are kept;
+// corners the turned picture does not cover become 0 in all four channels
+// (transparent); every channel is interpolated bilinearly on its own (callers
+// carry other planes through the channels), exact for quarter turns. Every other
+// number is refused for now.
 bool applyEffect(int32_t effect, const int32_t* slots, int32_t slotCount, uint8_t* bgra, int32_t width,
                  int32_t height);
 
