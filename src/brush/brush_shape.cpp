@@ -5,6 +5,7 @@
 #include "brush/brush_shape.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -81,6 +82,8 @@ bool shapeFromPicture(bool withBlur) {
     const int32_t size = usableBrushSize();
     const int32_t width = b.shapeSourceWidth;
     const int32_t height = b.shapeSourceHeight;
+    // Row strides below are 32-bit byte counts.
+    if (width <= 0 || height <= 0 || width > INT32_MAX / 4) return false;
     const uint64_t area = static_cast<uint64_t>(size) * static_cast<uint64_t>(size);
     UniqueBuffer<uint8_t> work(allocArray<uint8_t>(area * 4));
     UniqueBuffer<uint8_t> grey(allocArray<uint8_t>(area));
