@@ -12,7 +12,7 @@
 #include "brush/tool_state.h"
 #include "core/engine_state.h"
 #include "core/memory.h"
-#include "brush/effect_script_link.h"
+#include "platform/effect_script/effect_script.h"
 #include "platform/imaging/imaging.h"
 
 namespace mrv {
@@ -41,11 +41,11 @@ bool loadShapePicture(const char* path, bool withScript) {
     int32_t width = 0;
     int32_t height = 0;
     UniqueBuffer<uint8_t> picture;
-    if (withScript && brushScriptSize(path, &width, &height)) {
+    if (withScript && platform::scriptImageSize(path, &width, &height)) {
         if (width <= 0 || height <= 0) return false;
         picture.reset(allocArray<uint8_t>(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
         if (!picture) return false;
-        if (!brushRenderScript(path, picture.get(), width, height)) return false;
+        if (!platform::renderScript(path, picture.get(), width, height)) return false;
         platform::swapRedBlue(picture.get(), static_cast<size_t>(width) * static_cast<size_t>(height));
     } else {
         platform::DecodedImage decoded{};
@@ -195,7 +195,7 @@ void setBrushShape(const char* path, int32_t angle, bool withScript) {
                     // cannot run the picture stays unrotated but is still
                     // recorded with the requested angle.
                     const int32_t slots[2] = {angle, kRotateQuality};
-                    brushApplyEffect(kRotateEffect, slots, 2, b.shapeSourcePicture, b.shapeSourceWidth,
+                    platform::applyEffect(kRotateEffect, slots, 2, b.shapeSourcePicture, b.shapeSourceWidth,
                                           b.shapeSourceHeight);
                 }
             }

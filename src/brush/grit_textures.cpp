@@ -12,7 +12,7 @@
 #include "core/engine_state.h"
 #include "core/memory.h"
 #include "core/random.h"
-#include "brush/effect_script_link.h"
+#include "platform/effect_script/effect_script.h"
 #include "platform/imaging/imaging.h"
 
 namespace mrv {
@@ -95,14 +95,14 @@ void makeRandomTexture(uint8_t* texture, int32_t brushMaxSize, int32_t extent, i
 bool loadPaperGrey(const char* path, UniqueBuffer<uint8_t>& grey, int32_t& width, int32_t& height) {
     int32_t scriptWidth = 0;
     int32_t scriptHeight = 0;
-    if (brushScriptSize(path, &scriptWidth, &scriptHeight)) {
+    if (platform::scriptImageSize(path, &scriptWidth, &scriptHeight)) {
         // Once the script has loaded, the file route is not tried, whatever happens.
         if (scriptWidth <= 0 || scriptHeight <= 0) return false;
         const uint64_t scriptBytes = static_cast<uint64_t>(scriptWidth) * static_cast<uint64_t>(scriptHeight) * 4;
         UniqueBuffer<uint8_t> script(allocArray<uint8_t>(scriptBytes));
         UniqueBuffer<uint8_t> tiled(allocArray<uint8_t>(uint64_t{kPaperTileSide} * kPaperTileSide * 4));
         if (!script || !tiled) return false;
-        if (!brushRenderScript(path, script.get(), scriptWidth, scriptHeight)) return false;
+        if (!platform::renderScript(path, script.get(), scriptWidth, scriptHeight)) return false;
         platform::swapRedBlue(script.get(), static_cast<size_t>(scriptWidth) * static_cast<size_t>(scriptHeight));
         for (int32_t x = 0; x < kPaperTileSide; x += scriptWidth) {
             for (int32_t y = 0; y < kPaperTileSide; y += scriptHeight) {

@@ -58,6 +58,16 @@ protected:
         EXPECT_TRUE(mrv::platform::writePng(path.c_str(), px.data(), w, h, 4, 0));
         return path;
     }
+    std::string textFile(const char* name, const char* text) {
+        std::string path = tempPath(name);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        EXPECT_NE(f, nullptr);
+        if (f) {
+            std::fputs(text, f);
+            std::fclose(f);
+        }
+        return path;
+    }
     std::vector<std::string> files_;
 };
 
@@ -258,6 +268,57 @@ TEST_F(ShapeTest, NarrowPictureIsEnlargedAndWidePictureShrunk) {
     for (int i = 0; i < 64; ++i) ASSERT_EQ(at(i / 8, i % 8), 60 * 256) << i;
 }
 
+TEST_F(ShapeTest, ShapeFromAnEffectScript) {
+    // Columns 0 and 1 white, the rest black; brushSize 4 keeps the size.
+    const std::string script = textFile("half.mfx",
+                                        "effect-script 1\nsize 4 4\nfill 0 0 0 255\nrect 0 0 2 4 255 255 255 255\n");
+    MRV_SetSize(4);
+    brush().shapeStrength = 1.0f;
+    // The older builder has no script route: the text is not an image file,
+    // so it builds the round shape (size 4: every position set).
+    MRV_SetBrushShape_ORIGINAL(script.c_str(), 0);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(at(i / 4, i % 4), 65535) << i;
+
+    MRV_SetBrushShape(script.c_str(), 0);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(at(r, c), c < 2 ? 65280 : 0) << r << "," << c;
+
+    // Both builders share the picture cache: the same path and angle reuse
+    // the rendered script even in the older builder.
+    MRV_SetBrushShape_ORIGINAL(script.c_str(), 0);
+    EXPECT_EQ(at(0, 0), 65280);
+    EXPECT_EQ(at(0, 3), 0);
+}
+
+TEST_F(ShapeTest, AngleRotatesTheScriptPicture) {
+    // A vertical bar over columns 3 and 4 of 8 turns into a horizontal bar
+    // over rows 3 and 4 after a quarter turn about the centre.
+    const std::string script = textFile("bar.mfx",
+                                        "effect-script 1\nsize 8 8\nfill 0 0 0 255\nrect 3 0 2 8 255 255 255 255\n");
+    MRV_SetSize(8);
+    brush().shapeStrength = 1.0f;
+    MRV_SetBrushShape(script.c_str(), 0);
+    EXPECT_EQ(at(0, 3), 65280);
+    EXPECT_EQ(at(3, 0), 0);
+    MRV_SetBrushShape(script.c_str(), 90);
+    EXPECT_EQ(brush().shapeSourceAngle, 90);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) EXPECT_EQ(at(r, c), (r == 3 || r == 4) ? 65280 : 0) << r << "," << c;
+}
+
+TEST_F(ShapeTest, SampleSoftRoundScriptShrunkToTheBrush) {
+    // 64 x 64 white disc of radius 30 on black, shrunk by area averaging to 16.
+    MRV_SetSize(16);
+    brush().shapeStrength = 1.0f;
+    MRV_SetBrushShape(MORVANE_TEST_DATA "/brush_soft_round.mfx", 0);
+    EXPECT_EQ(at(0, 0), 0);
+    EXPECT_EQ(at(15, 15), 0);
+    EXPECT_EQ(at(7, 7), 65280);  // source 28..31 square, well inside the hard core
+    EXPECT_EQ(at(8, 8), 65280);
+    EXPECT_GT(at(7, 1), 0);  // the soft rim
+    EXPECT_LT(at(7, 1), 65280);
+}
+
 // ---- Paper grit
 
 struct Lcg {
@@ -307,6 +368,37 @@ TEST(PaperGrit, WindowsOfThePaperGreyFillTheTextures) {
     }
     EXPECT_EQ(brush().gritCursor, brush().gritTextures[19]);
     EXPECT_EQ(brush().gritCountdown, 5);
+    MRV_DeleteImage();
+}
+
+TEST(PaperGrit, ScriptPaperIsTiledOver600Square) {
+    // An 8 x 8 tile whose column 0 is grey 80, the rest black, tiled over
+    // 600 x 600: paper column x is 80 when x mod 8 = 0.
+    const std::string path = ::testing::TempDir() + "mrv_paper_script_" + std::to_string(getpid()) + ".mfx";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("effect-script 1\nsize 8 8\nfill 0 0 0 255\nrect 0 0 1 8 80 80 80 255\n", f);
+    std::fclose(f);
+    MRV_SetRandomSeed(31);
+    MRV_CreateImage(nullptr, 4, 4, 64, 0);
+    MRV_SetSize(16);  // E = 41
+    MRV_ToolRecord t{};
+    t.shapeStrength = 1.0f;
+    t.paperPath = path.c_str();
+    t.shapePath = "";
+    MRV_SetTool(t);
+    std::remove(path.c_str());
+
+    Lcg lcg{31};
+    for (int k = 0; k < 20; ++k) {
+        const int x = lcg.next() % (600 - 41);
+        lcg.next();  // y: every row of the tiled paper is the same
+        const uint8_t* tex = brush().gritTextures[k];
+        for (int r = 0; r < 41; ++r)
+            for (int c = 0; c < 41; ++c)
+                ASSERT_EQ(tex[r * 64 + c], (x + c) % 8 == 0 ? 80 : 0) << "texture " << k << " at " << r << "," << c;
+        ASSERT_EQ(tex[41], 255);
+    }
     MRV_DeleteImage();
 }
 
