@@ -268,6 +268,23 @@ TEST_F(ShapeTest, NarrowPictureIsEnlargedAndWidePictureShrunk) {
     for (int i = 0; i < 64; ++i) ASSERT_EQ(at(i / 8, i % 8), 60 * 256) << i;
 }
 
+TEST_F(ShapeTest, ShapeBlurNeverChangesTheCachedPicture) {
+    const std::string path = greyPng("blurred.png", 6, 6, [](int x, int) { return x < 3 ? 255 : 0; });
+    MRV_SetSize(6);
+    brush().shapeStrength = 1.0f;
+    MRV_SetShapeBlur(50);
+    MRV_SetBrushShape(path.c_str(), 0);
+    ASSERT_NE(brush().shapeSourcePicture, nullptr);
+    // The blur works on a copy that is resampled and dropped: the cache keeps
+    // the picture as read, so a later build with another blur starts afresh.
+    for (int i = 0; i < 36; ++i) {
+        const uint8_t* p = brush().shapeSourcePicture + i * 4;
+        ASSERT_EQ(p[0], (i % 6) < 3 ? 255 : 0) << i;
+    }
+    EXPECT_GT(at(0, 0), 0);  // still a picture shape, not the round one
+    EXPECT_EQ(at(5, 5), 0);
+}
+
 TEST_F(ShapeTest, ShapeFromAnEffectScript) {
     // Columns 0 and 1 white, the rest black; brushSize 4 keeps the size.
     const std::string script = textFile("half.mfx",
@@ -330,9 +347,6 @@ struct Lcg {
 };
 
 TEST(PaperGrit, WindowsOfThePaperGreyFillTheTextures) {
-    MRV_SetRandomSeed(4242);
-    MRV_CreateImage(nullptr, 4, 4, 64, 0);
-    MRV_SetSize(16);  // E = 41
     const int32_t w = 50, h = 60;
     auto grey = [](int x, int y) { return (3 * x + 2 * y) % 256; };
     std::vector<uint8_t> px(w * h * 4);
@@ -345,30 +359,39 @@ TEST(PaperGrit, WindowsOfThePaperGreyFillTheTextures) {
     const std::string path = ::testing::TempDir() + "mrv_paper_" + std::to_string(getpid()) + ".png";
     ASSERT_TRUE(mrv::platform::writePng(path.c_str(), px.data(), w, h, 4, 0));
 
-    MRV_ToolRecord t{};
-    t.shapeStrength = 1.0f;
-    t.gritInterval = 5;
-    t.paperPath = path.c_str();
-    t.shapePath = "";
-    MRV_SetTool(t);
-    std::remove(path.c_str());
+    // brushSize 16 gives E = 41. With brushMaxSize 64 the whole 41 x 41
+    // window lands in the texture; with brushMaxSize 16 it is clipped to
+    // 16 x 16 (no spill into the following rows, unlike the random grit).
+    for (const int32_t bm : {64, 16}) {
+        MRV_SetRandomSeed(4242);
+        MRV_CreateImage(nullptr, 4, 4, bm, 0);
+        MRV_SetSize(16);
+        MRV_ToolRecord t{};
+        t.shapeStrength = 1.0f;
+        t.gritInterval = 5;
+        t.paperPath = path.c_str();
+        t.shapePath = "";
+        MRV_SetTool(t);
 
-    // No random grit (cell size 0), so the window draws follow the seed directly:
-    // x = rand() mod (50 - 41), y = rand() mod (60 - 41).
-    Lcg lcg{4242};
-    for (int k = 0; k < 20; ++k) {
-        const int x = lcg.next() % 9;
-        const int y = lcg.next() % 19;
-        const uint8_t* tex = brush().gritTextures[k];
-        for (int r = 0; r < 89; ++r)
-            for (int c = 0; c < 64; ++c) {
-                const int expected = (r < 41 && c < 41) ? grey(x + c, y + r) : 255;
-                ASSERT_EQ(tex[r * 64 + c], expected) << "texture " << k << " at " << r << "," << c;
+        // No random grit (cell size 0), so the window draws follow the seed
+        // directly: x = rand() mod (50 - 41), y = rand() mod (60 - 41).
+        const int visible = bm < 41 ? bm : 41;
+        Lcg lcg{4242};
+        for (int k = 0; k < 20; ++k) {
+            const int x = lcg.next() % 9;
+            const int y = lcg.next() % 19;
+            const uint8_t* tex = brush().gritTextures[k];
+            for (int i = 0; i < (bm + 25) * (bm + 25); ++i) {
+                const int r = i / bm, c = i % bm;
+                const int expected = (r < visible && c < visible) ? grey(x + c, y + r) : 255;
+                ASSERT_EQ(tex[i], expected) << "bm " << bm << " texture " << k << " at " << r << "," << c;
             }
+        }
+        EXPECT_EQ(brush().gritCursor, brush().gritTextures[19]);
+        EXPECT_EQ(brush().gritCountdown, 5);
+        MRV_DeleteImage();
     }
-    EXPECT_EQ(brush().gritCursor, brush().gritTextures[19]);
-    EXPECT_EQ(brush().gritCountdown, 5);
-    MRV_DeleteImage();
+    std::remove(path.c_str());
 }
 
 TEST(PaperGrit, ScriptPaperIsTiledOver600Square) {
