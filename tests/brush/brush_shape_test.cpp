@@ -235,6 +235,30 @@ TEST_F(ShapeTest, PictureIsCachedPerPathAndAngle) {
     EXPECT_EQ(brush().shapeSourceWidth, 0);
 }
 
+TEST_F(ShapeTest, CanvasResizeEmptiesTheCache) {
+    const std::string path = greyPng("resized.png", 4, 4, [](int, int) { return 100; });
+    MRV_SetSize(4);
+    brush().shapeStrength = 1.0f;
+    MRV_SetBrushShape(path.c_str(), 0);
+    ASSERT_EQ(at(0, 0), 25600);
+    std::remove(path.c_str());
+    MRV_NewSize(nullptr, 4, 4, kMax, 0);
+    // The picture went with the old buffers: the same path and angle must
+    // read the file again, which is gone, so the round shape is built.
+    MRV_SetBrushShape(path.c_str(), 0);
+    EXPECT_EQ(at(0, 0), 65535);
+    EXPECT_EQ(brush().shapeSourcePicture, nullptr);
+}
+
+TEST_F(ShapeTest, PictureShapeBeforeAnySizeWritesNothing) {
+    const std::string path = greyPng("sizeless.png", 4, 4, [](int, int) { return 100; });
+    brush().shapeStrength = 1.0f;
+    MRV_SetLastError("");
+    MRV_SetBrushShape(path.c_str(), 0);  // brushSize is still 0
+    for (int i = 0; i < kMax * kMax; ++i) ASSERT_EQ(brush().brushShape[i], 0) << i;
+    EXPECT_STREQ(MRV_GetLastError(), "");
+}
+
 TEST_F(ShapeTest, UnusableShapeFilesGiveTheRoundShape) {
     const std::string text = tempPath("not_an_image.png");
     FILE* f = std::fopen(text.c_str(), "wb");
