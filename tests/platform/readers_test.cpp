@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fixtures.h"
@@ -159,6 +160,41 @@ TEST(Readers, TenThousandSquareReads) {
     EXPECT_EQ(img.pixels[last + 3], 255);
     EXPECT_EQ(img.pixels[last - 4], 0);
     std::free(img.pixels);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WriteJpeg, ReadsBackCloseWithItsDensity) {
+    // 16 x 16 flat (100, 150, 200) with alpha 7, quality 95: alpha dropped, colour within 3.
+    std::vector<uint8_t> rgba(16 * 16 * 4);
+    for (size_t i = 0; i < 256; ++i) rgba[i * 4] = 100, rgba[i * 4 + 1] = 150, rgba[i * 4 + 2] = 200, rgba[i * 4 + 3] = 7;
+    const std::string path = tempPath("w.jpg");
+    ASSERT_TRUE(writeJpeg(path.c_str(), rgba.data(), 16, 16, 4, 95, 300));
+    EXPECT_EQ(guessFileType(path.c_str()), kFileJpeg);
+    DecodedImage img{};
+    ASSERT_TRUE(readImageToRGBA(path.c_str(), &img));
+    ASSERT_EQ(img.width, 16);
+    for (size_t i = 0; i < 256; ++i) {
+        ASSERT_NEAR(img.pixels[i * 4], 100, 3);
+        ASSERT_NEAR(img.pixels[i * 4 + 1], 150, 3);
+        ASSERT_NEAR(img.pixels[i * 4 + 2], 200, 3);
+        ASSERT_EQ(img.pixels[i * 4 + 3], 255);
+    }
+    std::free(img.pixels);
+    // The JFIF segment: units 1 (dots per inch) at byte 13, then 300 and 300 big-endian.
+    FILE* f = std::fopen(path.c_str(), "rb");
+    uint8_t head[18];
+    ASSERT_EQ(std::fread(head, 1, sizeof head, f), sizeof head);
+    std::fclose(f);
+    EXPECT_EQ(std::memcmp(head + 6, "JFIF", 4), 0);
+    EXPECT_EQ(head[13], 1);
+    EXPECT_EQ(head[14] << 8 | head[15], 300);
+    EXPECT_EQ(head[16] << 8 | head[17], 300);
+    std::remove(path.c_str());
+    EXPECT_FALSE(writeJpeg(path.c_str(), rgba.data(), 16, 16, 2, 95, 300));
+    EXPECT_FALSE(writeJpeg("/nonexistent-dir/x.jpg", rgba.data(), 16, 16, 4, 95, 300));
 }
 
 }  // namespace

@@ -138,4 +138,10 @@ bool writePng(const char* path, const uint8_t* pixels, int32_t width, int32_t he
 bool writePngLevel(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
                    int32_t pixelsPerMetre, int32_t level);
 
+// Writes RGB24 (channels 3) or RGBA32 (channels 4, alpha dropped), packed
+// rows, as baseline JPEG of quality 1..100 (clamped) with a density record in
+// dots per inch when dpi is 1..65535. A failed write removes the file.
+bool writeJpeg(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
+               int32_t quality, int32_t dpi);
+
 }  // namespace mrv::platform
