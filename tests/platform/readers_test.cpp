@@ -112,6 +112,20 @@ TEST(Readers, AbsurdSizesAndWrongMagicAreRefused) {
     std::free(img.pixels);
     img.pixels = nullptr;  // failed reads below must leave it untouched
 
+    // Headers of our own formats that claim far more than the file could hold
+    // (a few bytes of runs for a big picture): refused without decoding.
+    fixtures::Bytes pcx;
+    pcx.raw({0x0A, 5, 1, 8}).le16(0).le16(0).le16(9999).le16(9999).le16(72).le16(72).zeros(48).u8(0).u8(3).le16(10000);
+    pcx.zeros(128 - pcx.v.size()).raw({0xFF, 0, 0xFF, 0});
+    EXPECT_FALSE(readImageToRGBAFromMemory(pcx.v.data(), pcx.v.size(), &img));
+    fixtures::Bytes tga;
+    tga.raw({0, 0, 10}).zeros(5).zeros(4).le16(16000).le16(16000).u8(24).u8(0).raw({0xFF, 1, 2, 3, 0xFF, 1, 2, 3});
+    EXPECT_FALSE(readImageToRGBAFromMemory(tga.v.data(), tga.v.size(), &img));
+    fixtures::Bytes psd;
+    psd.str("8BPS").be16(1).zeros(6).be16(3).be32(20000).be32(20000).be16(8).be16(3).be32(0).be32(0).be32(0).be16(0);
+    psd.zeros(64);
+    EXPECT_FALSE(readImageToRGBAFromMemory(psd.v.data(), psd.v.size(), &img));
+
     const uint8_t text[] = "just some text, not a picture at all....";
     EXPECT_FALSE(readImageToRGBAFromMemory(text, sizeof text, &img));
     EXPECT_FALSE(readImageToRGBAFromMemory(nullptr, 10, &img));

@@ -3,6 +3,7 @@
 // or oversized input and frees what it allocated on every path.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <vector>
 
 #include "platform/imaging/codecs.h"
@@ -111,6 +112,8 @@ bool readImageToRGBAFromMemory(const uint8_t* data, size_t size, DecodedImage* o
     if (!data || size == 0 || !out) return false;
     DecodedImage img{nullptr, 0, 0};
     bool ok = false;
+    // Our own readers keep scratch in vectors; running out of memory is a refusal like any other.
+    try {
     switch (typeOf(data, size)) {
         case kFilePng: ok = decodePng(data, size, &img); break;
         case kFileJpeg: ok = decodeJpeg(data, size, &img); break;
@@ -121,6 +124,9 @@ bool readImageToRGBAFromMemory(const uint8_t* data, size_t size, DecodedImage* o
         case kFilePcx: ok = decodePcx(data, size, &img); break;
         case kFileTga: ok = decodeTga(data, size, &img); break;
         default: break;
+    }
+    } catch (const std::exception&) {
+        ok = false;
     }
     if (!ok) {
         freeDecoded(&img);
