@@ -317,7 +317,63 @@ MRV_API void MRV_PutMaskLineRLE(const uint8_t* in, int32_t y);
 
 /* ---- Merges and compositing ------------------------------------------------ */
 
+/* Blends all of layer a into layer b with a's blend mode, opacity and layer mask (the
+   visible Layer Mask layer right above a). Nothing happens for a number outside 0..63
+   or an empty layer; layers of different sizes merge over the area they share. */
+MRV_API void MRV_MergeLayer(int32_t a, int32_t b);
+/* Blends the w x h rectangle at (x, y) of layer a (mode, opacity, layer mask) into a
+   packed w x h RGBA64 buffer; only the part inside layer a is read. */
+MRV_API void MRV_MergeLayerIntoRect(int32_t a, uint16_t* buffer, int32_t x, int32_t y, int32_t w, int32_t h);
+/* MRV_MergeLayerIntoRect over the whole canvas (buffer of canvas size). */
+MRV_API void MRV_MergeLayerInto(int32_t a, uint16_t* buffer);
+/* Blends the PaintLayer's touched rectangle into layer n with the PaintLayer's mode and
+   opacity, then clears the PaintLayer. Without a PaintLayer, or when layer n is not a
+   layer holding pixels, nothing happens and the stroke is kept. */
+MRV_API void MRV_MergePaintLayer(int32_t n);
+/* Scales the alpha of a packed w x h RGBA32 buffer covering the canvas from (0, 0) by the
+   selection weight (MaskPlane while enabled, paper TextureMap when present). */
+MRV_API void MRV_AdjustRGBA32ByMaskAndTexture(uint8_t* data, int32_t w, int32_t h);
+/* The same for a packed w x h buffer covering the canvas rectangle at (x, y); pixels
+   outside the canvas are left alone. 0 when there is neither mask nor texture, else 1. */
+MRV_API int32_t MRV_AdjustRGBA32RectByMaskAndTexture(uint8_t* data, int32_t x, int32_t y, int32_t w, int32_t h);
+/* Premultiplies a packed RGBA32 buffer: pixels with 0 < a < 255 get c = trunc(a / 255 * (c + 1)). */
+MRV_API void MRV_AdjustRGBA32PreFilter(uint8_t* data, int32_t w, int32_t h);
+/* Un-premultiplies it: pixels with 0 < a < 255 get c = min(255, c * 255 / a). */
+MRV_API void MRV_AdjustRGBA32PostFilter(uint8_t* data, int32_t w, int32_t h);
+/* When flag is not 0: un-premultiplies a canvas-sized RGBA32 buffer, opaque pixels included. */
+MRV_API void MRV_AdjustRGBA32ForAlphaComp(int32_t flag, uint8_t* data);
+/* Premultiplies a packed RGBA64 buffer: pixels with a != 0 get c = c * a / 65535. */
+MRV_API void MRV_AdjustRGBA64PreFilter(uint16_t* data, int32_t w, int32_t h);
+/* Un-premultiplies it: pixels with a != 0 get c = min(65535, c * 65535 / a). */
+MRV_API void MRV_AdjustRGBA64PostFilter(uint16_t* data, int32_t w, int32_t h);
+
 /* ---- View rendering and flatten -------------------------------------------- */
+
+/* Renders the canvas rectangle (x0, y0, w, h) with every visible layer, the stroke in
+   progress, tracing, checkerboard and selection overlay into a 24-bit blue-green-red
+   buffer (rows stride bytes apart), at the view's zoom or scale, cut to the view size.
+   Draws nothing without a current layer, for a rectangle off the canvas, a view size of
+   0, or a zoom/scale pair with no usable mapping (magnifying with zoom < 1, reducing with
+   a scale that is not a positive finite number). */
+MRV_API void MRV_Render(uint8_t* buffer, int32_t stride, int32_t x0, int32_t y0, int32_t w, int32_t h);
+/* Stores the integer magnification and the fractional reduction (canvas pixels per shown
+   pixel): equal values mean 1:1, zoom > scale magnifies, zoom < scale reduces. */
+MRV_API void MRV_SetScale(int32_t zoom, float scale);
+/* Stores the view offset (kept for the host; rendering does not read it). */
+MRV_API void MRV_SetOffset(int32_t x, int32_t y);
+/* Stores the largest number of displayed columns and rows. */
+MRV_API void MRV_SetViewSize(int32_t w, int32_t h);
+/* Non-zero low byte: the tracing layer (layer 0) is averaged into the view. */
+MRV_API void MRV_SetTracingMode(int32_t flag);
+/* Flattens the visible layers of the canvas rectangle (x, y, w, h) into a packed w x h
+   RGBA64 buffer: layer 1 copied when its visible flag is exactly 1, layers 2..63 blended
+   with their mode, opacity and mask. No PaintLayer, tracing, checkerboard or overlay. */
+MRV_API void MRV_MergeRect(uint16_t* buffer, int32_t x, int32_t y, int32_t w, int32_t h);
+/* MRV_MergeRect of the whole canvas. */
+MRV_API void MRV_Merge(uint16_t* buffer);
+/* The flattened colour at (x, y) as (A8 << 24) | (R8 << 16) | (G8 << 8) | B8; 0xFFFFFF
+   outside the canvas; 0 on failure. */
+MRV_API uint32_t MRV_GetColorAtMerged(int32_t x, int32_t y);
 
 /* ---- Brush tool and grit textures ------------------------------------------ */
 

@@ -12,10 +12,9 @@
 #include "brush/blend_buffer.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 
+#include "brush/mix_modes.h"
 #include "core/engine_state.h"
 #include "core/random.h"
 #include "selection/mask_plane.h"
@@ -87,50 +86,6 @@ uint32_t ceilingOf(uint32_t v) { return std::min(kPickupCeiling, v); }
 
 // Lightness of a pixel's colour as the bank modes measure it.
 uint32_t lightnessOf(const uint16_t* p) { return (uint32_t{p[0]} + p[1] + p[2]) / 3; }
-
-// The per-channel functions of the mix modes 34..48, C the buffer colour and
-// D the source colour.
-int64_t modeChannel(int32_t mode, int64_t c, int64_t d) {
-    switch (mode) {
-        case 34:  // "Screen"
-            return 65535 - (((65535 - d) * (65535 - c)) >> 16);
-        case 35:  // "Darken"
-            return d < c ? d : c;
-        case 36:  // "Lighten"
-            return d > c ? d : c;
-        case 37:  // "Difference"
-            return std::llabs(d - c);
-        case 38:  // "Negation"
-            return 65535 - std::llabs(65535 - d - c);
-        case 39:  // "Exclusion"
-            return d - ((d * c) >> 15) + c;
-        case 40:  // "Overlay"
-            return d < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15);
-        case 41:  // "Hard Light"
-            return c < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15);
-        case 42: {  // "Soft Light"
-            const double cf = static_cast<double>(c) / 65535.0;
-            const double df = static_cast<double>(d) / 65535.0;
-            const double r = cf < 0.5 ? df * (2.0 * cf + (1.0 - 2.0 * cf) * df)
-                                      : 2.0 * df * (1.0 - cf) + std::sqrt(df) * (2.0 * cf - 1.0);
-            return static_cast<int64_t>(r * 65535.0);
-        }
-        case 43:  // "Dodge"
-            return c < 65535 ? std::min<int64_t>(65535, d * 65536 / (65535 - c)) : 65535;
-        case 44:  // "Burn"
-            return c == 0 ? 0 : std::max<int64_t>(0, 65535 - (65535 - d) * 65536 / c);
-        case 45:  // "Reflect"
-            return c < 65535 ? std::min<int64_t>(65535, d * d / (65535 - c)) : 65535;
-        case 46:  // "Glow"
-            return d < 65535 ? std::min<int64_t>(65535, c * c / (65535 - d)) : 65535;
-        case 47:  // "Add"
-            return std::min<int64_t>(65535, d + c);
-        case 48:  // "Subtract"
-            return std::max<int64_t>(0, d + c - 65535);
-        default:
-            return c;
-    }
-}
 
 // What a bank or level rule picks for the buffer pixel.
 enum class BankPick { Brush, Bank0, Bank1, Bank2, Bank3, Source, Keep, Blend01, Blend12, Quantize4, Quantize3 };
@@ -283,7 +238,9 @@ void blendMixModeColour(int32_t mode, const uint16_t* p, const uint16_t* s, uint
         return;
     }
     if (mode >= kModeScreen && mode <= kModeSubtract) {
-        for (int ch = 0; ch < 3; ++ch) f[ch] = static_cast<uint32_t>(modeChannel(mode, p[ch], s[ch]));
+        // The dab's mode functions, with the buffer colour as the brush (C)
+        // and the source as the target (D).
+        for (int ch = 0; ch < 3; ++ch) f[ch] = static_cast<uint32_t>(blendModeFunction(mode, p[ch], s[ch]));
         return;
     }
     if (mode >= kModeBankFirst && mode <= kModeBankLast) {

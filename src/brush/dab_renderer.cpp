@@ -218,6 +218,12 @@ struct DabJob {
     // Compositing.
     MixParams mix;
     bool erase;
+    // "Normal" at full coverage with an opaque, unvaried colour over a pixel
+    // that has alpha: s = 65535 makes NA = 65535 and each channel
+    // (65535 * Cc) >> 16 whatever the target held, so the result is fixed
+    // for the dab. fullCoverOn says the shortcut applies.
+    bool fullCoverOn;
+    int32_t fullCover[3];
 
     // Pick-up.
     uint16_t* blend;
@@ -372,7 +378,12 @@ void paintRows(DabJob& j) {
             int32_t n[3];
             int32_t na;
             int32_t seen[4];  // the target as the compositing saw it, for the remix
-            if constexpr (kFamily != MixFamily::Mode) {
+            if (!kPickup && kFamily == MixFamily::Normal && j.fullCoverOn && v == kChannelMax && da != 0) {
+                n[0] = j.fullCover[0];
+                n[1] = j.fullCover[1];
+                n[2] = j.fullCover[2];
+                na = kChannelMax;
+            } else if constexpr (kFamily != MixFamily::Mode) {
                 seen[0] = out[0];
                 seen[1] = out[1];
                 seen[2] = out[2];
@@ -641,6 +652,9 @@ bool drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
                        (target->alphaLocked == 0 && brush.lockAlpha == 0 && core.currentLayerNum >= kFirstAlphaLayer);
         j.lockBlob = brush.lockBlob != 0;
         j.alphaLevel = std::min(brush.alphaLevel, kChannelMax);
+
+        j.fullCoverOn = !j.erase && j.dab[3] == kChannelMax && !j.colourVary.on() && !j.lumVary.on();
+        for (int i = 0; i < 3; ++i) j.fullCover[i] = static_cast<int32_t>((65535u * static_cast<uint32_t>(j.dab[i])) >> 16);
 
         const RowPainter paint = choosePainter(brush.rotateMode == 1, j.grit != nullptr, pickup, mixFamilyOf(brush.mixMode));
         paint(j);

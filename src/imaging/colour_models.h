@@ -22,6 +22,8 @@ constexpr double kInv255 = 0.00392156862745098;
 constexpr double kOneSixth = 0.16666666666666666;
 constexpr double kOneThird = 0.3333333333333333;
 constexpr double kTwoThirds = 0.6666666666666666;
+constexpr double kHueSectorOffset[3] = {0.0, 2.0, 4.0};
+constexpr double kHslTurnOffset[3] = {0.0, kOneThird, kTwoThirds};
 }  // namespace colour_constants
 
 // The two RGB-to-hue conversions are defined here so that the per-pixel loops
@@ -69,15 +71,16 @@ inline void RgbToHsv(int32_t R, int32_t G, int32_t B, double& h, double& s, doub
         return;
     }
     s = delta / mx;
-    double sector;
-    if (r == mx)
-        sector = (g - b) / delta;
-    else if (g == mx)
-        sector = (b - r) / delta + 2.0;
-    else
-        sector = (r - g) / delta + 4.0;
+    // Red largest: (g - b) / delta; green: (b - r) / delta + 2; blue:
+    // (r - g) / delta + 4. The case is picked by index rather than by branch,
+    // which noisy pictures would mispredict at every pixel. Adding 0 in the
+    // red case changes nothing: the quotient is never -0 (x - x is +0).
+    const int which = (R >= G && R >= B) ? 0 : (G >= B ? 1 : 2);
+    const double minuend[3] = {g, b, r};
+    const double subtrahend[3] = {b, r, g};
+    const double sector = (minuend[which] - subtrahend[which]) / delta + kHueSectorOffset[which];
     h = sector * 60.0;
-    if (h < 0.0) h += 360.0;
+    h += 360.0 * static_cast<double>(h < 0.0);
 }
 
 inline void RgbToHsl(int32_t R, int32_t G, int32_t B, double& h, double& s, double& l) {
@@ -94,19 +97,18 @@ inline void RgbToHsl(int32_t R, int32_t G, int32_t B, double& h, double& s, doub
         s = 0.0;
         return;
     }
-    s = l < 0.5 ? delta / (mx + mn) : delta / (2.0 - mx - mn);
+    s = delta / (l < 0.5 ? mx + mn : 2.0 - mx - mn);
     const double dr = ((mx - r) * kOneSixth + delta * 0.5) / delta;
     const double dg = ((mx - g) * kOneSixth + delta * 0.5) / delta;
     const double db = ((mx - b) * kOneSixth + delta * 0.5) / delta;
-    double turn;
-    if (r == mx)
-        turn = db - dg;
-    else if (g == mx)
-        turn = kOneThird + dr - db;
-    else
-        turn = kTwoThirds + dg - dr;
-    if (turn < 0.0) turn += 1.0;
-    if (turn > 1.0) turn -= 1.0;
+    // Red largest: db - dg; green: 1/3 + dr - db; blue: 2/3 + dg - dr, picked
+    // by index as in RgbToHsv (0 + db is db: the d values are positive).
+    const int which = (R >= G && R >= B) ? 0 : (G >= B ? 1 : 2);
+    const double first[3] = {db, dr, dg};
+    const double second[3] = {dg, db, dr};
+    double turn = kHslTurnOffset[which] + first[which] - second[which];
+    turn += static_cast<double>(turn < 0.0);
+    turn -= static_cast<double>(turn > 1.0);
     h = turn * 360.0;
 }
 

@@ -62,9 +62,10 @@ inline double truncTowardZero(double d) {
 // its magnitude is compared; the second and third shift one hue by a full
 // turn so that hues on both sides of 0/360 match.
 inline bool hueWithin(double pixelHue, double referenceHue, double threshold) {
-    if (std::fabs(truncTowardZero(pixelHue - referenceHue)) <= threshold) return true;
-    if (std::fabs(truncTowardZero(pixelHue - (referenceHue - 360.0))) <= threshold) return true;
-    return std::fabs(truncTowardZero((pixelHue - 360.0) - referenceHue)) <= threshold;
+    const bool first = std::fabs(truncTowardZero(pixelHue - referenceHue)) <= threshold;
+    const bool second = std::fabs(truncTowardZero(pixelHue - (referenceHue - 360.0))) <= threshold;
+    const bool third = std::fabs(truncTowardZero((pixelHue - 360.0) - referenceHue)) <= threshold;
+    return first | second | third;
 }
 
 // The plane with the canvas size it belongs to; false (and nothing to walk)

@@ -152,8 +152,8 @@ void createMaskFromRGBAImageHSLRange(const uint8_t* image, int32_t red, int32_t 
     selectRGBA32ByColour(image, maskValueForLevel(level), [&](uint8_t r, uint8_t g, uint8_t b) {
         double h, s, l;
         RgbToHsl(r, g, b, h, s, l);
-        return hueWithin(h, h0, hueLimit) && std::fabs(s - s0) <= saturationTolerance &&
-               std::fabs(l - l0) <= lightnessTolerance;
+        return hueWithin(h, h0, hueLimit) & (std::fabs(s - s0) <= saturationTolerance) &
+               (std::fabs(l - l0) <= lightnessTolerance);
     });
 }
 

@@ -435,6 +435,81 @@ TEST_F(BlendBuffer, BrushLargerThanTheBufferIsCutToIt) {
     EXPECT_EQ(bufferCopy(), before);
 }
 
+// A smudge stroke end to end: pick red up from the canvas, drag it over white
+// with two dabs that remix the buffer, record the stroke and undo it. Brush
+// 1 x 1 at full coverage, pick-up strength 128, "Normal", straight into the
+// layer.
+TEST_F(BlendBuffer, SmudgeStrokePicksUpRemixesAndUndoes) {
+    mrv::BrushState& b = engine().brush;
+    b.brushSize = b.dabSize = 1;
+    b.dabScaleTable[0] = 0;
+    b.brushShape[0] = 65535;
+    b.alphaPercent = 100;
+    b.alphaScale = 128;
+    b.mixAmount = 256;
+    b.mixInverse = 0;
+    b.densityLimit = 255;
+    b.blendStrength = 128;
+    b.blendInverse = 128;
+    b.blendRemix = 1;
+    engine().selection.maskEnabled = 1;  // fully open: changes nothing
+    MRV_SetUndoMB(64);
+    MRV_SetUndoLevels(10);
+    const Px white{65280, 65280, 65280, 65535};
+    fillLayer(2, white);
+    setLayerPx(2, 0, 1, {65280, 0, 0, 65535});
+    MRV_SaveUndoBuffer(1, 0);  // the picture as loaded
+    std::vector<uint16_t> before(engine().core.layers[2].pixels,
+                                 engine().core.layers[2].pixels + kSide * kSide * 4);
+
+    // Pick-up at weight 0: min(65280, S + 1) = (65280, 1, 1), alpha 65535.
+    MRV_CopyBlendBufferSurface(0, 1, 0, 0);
+    expectPx(bufPx(0, 0), {65280, 1, 1, 65535}, "picked up");
+
+    // Dab 1 at (1,1) over white, V = 65535:
+    // N = ((1 * D) >> 8 + (65535 * C) >> 8) >> 8: R (255 + 16711425) >> 8 = 65280,
+    // G (255 + 255) >> 8 = 1; NA (255 + 16776704) >> 8 = 16776959 >> 8 = 65534.
+    // Remix ((128 * D + 128 * C) >> 8) + 1: R 65281, G 8355968 >> 8 = 32640, +1.
+    MRV_DrawDabGrit(1, 1, 0, 0, 0);
+    const uint16_t* px1 = engine().core.layers[2].pixels + (1 * kSide + 1) * 4;
+    EXPECT_EQ(px1[0], 65280);
+    EXPECT_EQ(px1[1], 1);
+    EXPECT_EQ(px1[3], 65534);
+    expectPx(bufPx(0, 0), {65281, 32641, 32641, 65535}, "remixed once");
+
+    // Dab 2 at (2,1) carries the remixed colour:
+    // R (255 + (65535 * 65281 >> 8 = 16711680)) >> 8 = 65280;
+    // G (255 + (65535 * 32641 >> 8 = 8355968)) >> 8 = 32641.
+    // Remix: R (8355840 + 8355968) >> 8 = 65280, +1; G (8355840 + 4178048) >> 8 = 48960, +1.
+    MRV_DrawDabGrit(2, 1, 0, 0, 0);
+    const uint16_t* px2 = engine().core.layers[2].pixels + (1 * kSide + 2) * 4;
+    EXPECT_EQ(px2[0], 65280);
+    EXPECT_EQ(px2[1], 32641);
+    EXPECT_EQ(px2[2], 32641);
+    expectPx(bufPx(0, 0), {65281, 48961, 48961, 65535}, "remixed twice");
+
+    // During the stroke the history still shows the picture before it.
+    MRV_CopyBlendBufferHistory(1, 1, 0);
+    expectPx(bufPx(0, 0), {65280, 65280, 65280, 65535}, "history under the stroke");
+    MRV_CopyBlendBufferSurface(1, 1, 0, 0);
+    expectPx(bufPx(0, 0), {65280, 2, 2, 65534}, "surface under the stroke");
+
+    // The dabs widened the undo rectangle to (1,1)-(3,2): the record holds it.
+    std::vector<uint16_t> after(px1 - (1 * kSide + 1) * 4, px1 - (1 * kSide + 1) * 4 + kSide * kSide * 4);
+    MRV_SaveUndoBuffer(1, 0);
+    const mrv::UndoRecord& r = engine().undo.records[0];
+    EXPECT_EQ(r.left, 1);
+    EXPECT_EQ(r.top, 1);
+    EXPECT_EQ(r.right, 3);
+    EXPECT_EQ(r.bottom, 2);
+    EXPECT_EQ(MRV_GetUndoCount(), 2);
+    const uint16_t* layer = engine().core.layers[2].pixels;
+    MRV_Undo();
+    EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), before);
+    MRV_Redo();
+    EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), after);
+}
+
 TEST(BlendBufferNoCanvas, EveryOperationIsANoOp) {
     mrv::BrushState& b = engine().brush;
     b.brushSize = 4;

@@ -128,6 +128,36 @@ TEST_F(OnePixel, NormalOverOpaqueTransparentAndTranslucent) {
     EXPECT_EQ(paint({65280, 0, 0, 32768}, 0, 0, 0xFF00, 32768), (Px{21758, 0, 43520, 49151}));
 }
 
+// Full coverage of an opaque colour over a pixel with alpha has a fixed
+// result; the renderer takes it without the general arithmetic. A lightness
+// variation whose factor is exactly 0 (range 2, byte 1: f = 0.5) changes no
+// channel but forces the general path: both must agree on every target.
+TEST(DabShortcut, FullCoverageMatchesTheGeneralPath) {
+    std::vector<uint8_t> ones(3 * kBm, 1);
+    std::vector<Px> results[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        makeCanvas(4, 4);
+        setBrush(4, 65535);
+        setShape(1, 1, 65534);  // one pixel just below full coverage
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 4; ++x)
+                setPx(2, x, y, {x * 20000, y * 21000, 65535 - x * 9000, (x + 4 * y) * 4369});  // alpha 0..65535
+        if (pass == 1) {
+            brush().pixelLumBytes = RandArrayByte{ones.data(), 256, 0, 3 * kBm};
+            brush().pixelLumVary = 2;
+        }
+        MRV_DrawDabGrit(2, 2, 0xC300, 0x1200, 0x7F00);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 4; ++x) results[pass].push_back(px(2, x, y));
+        brush().pixelLumBytes = RandArrayByte{};
+    }
+    EXPECT_EQ(results[0], results[1]);
+    // (65535 * 0xC300) >> 16 = 49919, 0x1200 gives 4607, 0x7F00 32511, over any alpha but 0;
+    // over alpha 0 the colour itself.
+    EXPECT_EQ(results[0][6], (Px{49919, 4607, 32511, 65535}));
+    EXPECT_EQ(results[0][0], (Px{0xC300, 0x1200, 0x7F00, 65534}));
+}
+
 TEST_F(OnePixel, MultiplyForModeThirtyThreeAndBelowThirtyTwo) {
     // C = (32768, 65280, 0), D = (65535, 32768, 65535) opaque, full coverage:
     // red pD * sC / 65535 = 65534 * 32767 / 65535 = 32766; green 32767 * 65279 / 65535 = 32639.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "imaging/colour_models.h"
 
@@ -236,6 +237,59 @@ TEST(ColourModels, RoundTripsStayWithinOneStep) {
     EXPECT_LE(worstHsv, 1);
     EXPECT_LE(worstHsl, 1);
     EXPECT_LE(worstLab, 1);
+}
+
+// The hue conversions pick their case without branches; for every 8-bit
+// colour they must give exactly what the plain case-by-case formulas give.
+TEST(ColourModels, HueConversionsMatchThePlainFormulasForEveryColour) {
+    const double k = 0.00392156862745098;
+    long mismatches = 0;
+    for (int R = 0; R < 256; ++R)
+        for (int G = 0; G < 256; ++G)
+            for (int B = 0; B < 256; ++B) {
+                const double r = R * k, g = G * k, b = B * k;
+                const double mx = std::max(std::max(r, g), b), mn = std::min(std::min(r, g), b);
+                const double delta = mx - mn;
+                double h, s, v;
+                RgbToHsv(R, G, B, h, s, v);
+                double wantH = -1.0, wantS = 0.0;
+                if (delta != 0.0) {
+                    wantS = delta / mx;
+                    double sector;
+                    if (r == mx)
+                        sector = (g - b) / delta;
+                    else if (g == mx)
+                        sector = (b - r) / delta + 2.0;
+                    else
+                        sector = (r - g) / delta + 4.0;
+                    wantH = sector * 60.0;
+                    if (wantH < 0.0) wantH += 360.0;
+                }
+                mismatches += std::memcmp(&h, &wantH, 8) != 0 || s != wantS || v != mx;
+
+                double l;
+                RgbToHsl(R, G, B, h, s, l);
+                const double wantL = 0.5 * (mx + mn);
+                wantH = 0.0, wantS = 0.0;
+                if (delta != 0.0) {
+                    wantS = wantL < 0.5 ? delta / (mx + mn) : delta / (2.0 - mx - mn);
+                    const double dr = ((mx - r) * 0.16666666666666666 + delta * 0.5) / delta;
+                    const double dg = ((mx - g) * 0.16666666666666666 + delta * 0.5) / delta;
+                    const double db = ((mx - b) * 0.16666666666666666 + delta * 0.5) / delta;
+                    double turn;
+                    if (r == mx)
+                        turn = db - dg;
+                    else if (g == mx)
+                        turn = 0.3333333333333333 + dr - db;
+                    else
+                        turn = 0.6666666666666666 + dg - dr;
+                    if (turn < 0.0) turn += 1.0;
+                    if (turn > 1.0) turn -= 1.0;
+                    wantH = turn * 360.0;
+                }
+                mismatches += std::memcmp(&h, &wantH, 8) != 0 || s != wantS || l != wantL;
+            }
+    EXPECT_EQ(mismatches, 0);
 }
 
 // Inputs far outside the documented ranges still give some byte, never a trap.
