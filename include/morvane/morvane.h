@@ -488,7 +488,10 @@ MRV_API void MRV_FilterBlendBuffer(int32_t kind, int32_t levelPercent);
    were before the operation in progress. Nothing is recorded until levels are set.
    A record whose layer no longer holds canvas-sized pixels when it is undone or redone
    keeps its place: its layer block is skipped (never copied into another layer), its
-   mask block is still exchanged, and the position moves as usual. */
+   mask block is still exchanged, and the position moves as usual. When the back buffer
+   holds another layer than the current one (a layer selected while paused, or
+   MRV_SaveUndoBackBuffer of another layer), a save records no layer block but reloads the
+   back buffer from the current layer, and undo/redo reload it before exchanging. */
 
 /* Records the area painted since the last save (the whole canvas when nothing was
    painted, or only one column or row) of the current layer (saveLayer) and/or the mask
@@ -510,8 +513,9 @@ MRV_API void MRV_ReduceUndo(int32_t kilobytes);
 /* Empties the history, then keeps at most levels records (cut to 0..500). */
 MRV_API void MRV_SetUndoLevels(int32_t levels);
 /* 0: the budget follows free memory (85 % of it plus what the history holds, less 20
-   canvas-sized units, at least 15); otherwise a fixed budget of megabytes. The newest
-   record is kept even when it alone exceeds the budget. */
+   canvas-sized units, at least 15); otherwise a fixed budget of megabytes (a negative one
+   keeps only the newest record). The newest record is kept even when it alone exceeds the
+   budget. */
 MRV_API void MRV_SetUndoMB(int32_t megabytes);
 /* While paused, saving, undo, redo and back-buffer refreshes do nothing. */
 MRV_API void MRV_PauseUndo(void);

@@ -320,6 +320,21 @@ template <bool kRotate, bool kGrit, bool kPickup, MixFamily kFamily>
 void paintRows(DabJob& j) {
     const Placement& pl = j.place;
     const int32_t columns = std::max(j.xeTarget - pl.xs, 0);
+    // Per-dab values in locals: the pixel loop stores through 16-bit
+    // pointers, and locals let the compiler keep these out of memory.
+    const uint16_t* const shape = j.shape;
+    const uint8_t* const grit = j.grit;
+    const int64_t bm = j.bm;
+    const int32_t densityLimit = j.densityLimit;
+    const bool scaleByAlpha = j.scaleByAlpha;
+    const uint32_t alphaScale = static_cast<uint32_t>(j.alphaScale);
+    const bool solid = j.solid;
+    const bool erase = j.erase;
+    const bool fullCoverOn = j.fullCoverOn;
+    const bool writeColour = j.writeColour;
+    const bool writeAlpha = j.writeAlpha;
+    const bool lockBlob = j.lockBlob;
+    const int32_t alphaLevel = j.alphaLevel;
     for (int32_t y = pl.ys; y < pl.ye; ++y) {
         const int32_t sr = j.table[pl.skipY + (y - pl.ys)];
         // Cursors move for every row, visible pixels or not, so that a
@@ -354,16 +369,16 @@ void paintRows(DabJob& j) {
                     col = px;
                 }
             }
-            const int64_t shapeIndex = static_cast<int64_t>(row) * j.bm + col;
+            const int64_t shapeIndex = row * bm + col;
             if constexpr (kGrit) {
-                if (static_cast<int32_t>(j.grit[shapeIndex]) > j.densityLimit) continue;
+                if (static_cast<int32_t>(grit[shapeIndex]) > densityLimit) continue;
             }
-            uint32_t v = j.shape[shapeIndex];
-            if (j.scaleByAlpha) v = (v * static_cast<uint32_t>(j.alphaScale)) >> kAlphaScaleShift;
+            uint32_t v = shape[shapeIndex];
+            if (scaleByAlpha) v = (v * alphaScale) >> kAlphaScaleShift;
             if (tex && tex[i] < kTextureNeutral) v = (v * tex[i]) >> 8;
             if (msk && msk[i] < kChannelMax) v = (v * msk[i]) >> 16;
             if (v == 0) continue;
-            if (j.solid) v = kChannelMax;
+            if (solid) v = kChannelMax;
 
             int32_t c[4];
             uint16_t* bp = nullptr;
@@ -378,7 +393,7 @@ void paintRows(DabJob& j) {
             int32_t n[3];
             int32_t na;
             int32_t seen[4];  // the target as the compositing saw it, for the remix
-            if (!kPickup && kFamily == MixFamily::Normal && j.fullCoverOn && v == kChannelMax && da != 0) {
+            if (!kPickup && kFamily == MixFamily::Normal && fullCoverOn && v == kChannelMax && da != 0) {
                 n[0] = j.fullCover[0];
                 n[1] = j.fullCover[1];
                 n[2] = j.fullCover[2];
@@ -402,7 +417,7 @@ void paintRows(DabJob& j) {
                         n[k] = c[3] == 0 ? out[k]
                                          : static_cast<int32_t>((((w * static_cast<uint32_t>(out[k])) >> 8) +
                                                                  ((v * static_cast<uint32_t>(c[k])) >> 8)) >> 8);
-                } else if (j.erase) {
+                } else if (erase) {
                     na = static_cast<int32_t>(((65535u - v) * static_cast<uint32_t>(da)) >> 16);
                     n[0] = out[0];
                     n[1] = out[1];
@@ -427,7 +442,7 @@ void paintRows(DabJob& j) {
                     for (int q = 0; q < 3; ++q)
                         dp[q] = static_cast<int32_t>((((k * c[q]) >> 8) + (((kChannelMax - k) * out[q]) >> 8)) >> 8);
                 }
-                if (j.erase) c[3] = 0;
+                if (erase) c[3] = 0;
                 const ModeColour mc = modeColour(j.mix, c, dp, da);
                 if (mc.greyTarget) dp[0] = dp[1] = dp[2] = kChannelHalf;
                 if (v < static_cast<uint32_t>(kChannelMax)) {
@@ -471,10 +486,10 @@ void paintRows(DabJob& j) {
                 }
             }
 
-            if (j.erase) {
+            if (erase) {
                 // Erasing writes alpha only; with the blob lock it spares what
                 // lies outside the blob and never thins the blob below a floor.
-                if (j.lockBlob) {
+                if (lockBlob) {
                     if (da <= kBlobFaint) continue;
                     out[3] = static_cast<uint16_t>(std::max(na, kBlobEraseFloor));
                 } else {
@@ -482,14 +497,14 @@ void paintRows(DabJob& j) {
                 }
                 continue;
             }
-            if (j.writeColour) {
+            if (writeColour) {
                 out[0] = static_cast<uint16_t>(n[0]);
                 out[1] = static_cast<uint16_t>(n[1]);
                 out[2] = static_cast<uint16_t>(n[2]);
             }
-            if (j.writeAlpha) {
-                if (j.lockBlob && (da <= kBlobFaint || na <= kBlobFaint)) continue;
-                out[3] = static_cast<uint16_t>(j.alphaLevel > 0 ? j.alphaLevel : na);
+            if (writeAlpha) {
+                if (lockBlob && (da <= kBlobFaint || na <= kBlobFaint)) continue;
+                out[3] = static_cast<uint16_t>(alphaLevel > 0 ? alphaLevel : na);
             }
         }
     }

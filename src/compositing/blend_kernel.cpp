@@ -45,17 +45,17 @@ inline void writePixel(uint16_t* d, int32_t r, int32_t g, int32_t b, int32_t a, 
 // Single-precision composite of a prepared source over a 16-bit destination.
 inline void compositeFloat(const SourcePixel& p, uint16_t* d, int32_t da, bool keepDstAlpha) {
     using namespace blend;
-    const float Sa = static_cast<float>(p.a) / kAlphaScale;
-    const float Da = static_cast<float>(da) / kAlphaScale;
-    const float S[3] = {static_cast<float>(p.r) * Sa / kColourScale, static_cast<float>(p.g) * Sa / kColourScale,
-                        static_cast<float>(p.b) * Sa / kColourScale};
-    const float D[3] = {static_cast<float>(d[0]) * Da / kColourScale, static_cast<float>(d[1]) * Da / kColourScale,
-                        static_cast<float>(d[2]) * Da / kColourScale};
-    float X[3];
+    const float Sa = alphaOf(p.a);
+    const float Da = alphaOf(da);
+    const Float4 S = premultiply(p.r, p.g, p.b, Sa);
+    const Float4 D = premultiply(d[0], d[1], d[2], Da);
     float Ra;
-    blendFormula(p.colourMode, S, D, Sa, Da, sourceLuminance(p), X, Ra);
+    const Float4 X = blendFormula(p.colourMode, S, D, Sa, Da, sourceLuminance(p), Ra);
     Ra = clamp01(Ra);
-    for (int i = 0; i < 3; ++i) d[i] = static_cast<uint16_t>(clamp01(X[i] / Ra) * kColourScale);
+    const Int4 out = __builtin_convertvector(clamp01(X / Ra) * kColourScale, Int4);
+    d[0] = static_cast<uint16_t>(out[0]);
+    d[1] = static_cast<uint16_t>(out[1]);
+    d[2] = static_cast<uint16_t>(out[2]);
     if (!keepDstAlpha) d[3] = static_cast<uint16_t>(Ra * kAlphaScale);
 }
 

@@ -28,6 +28,18 @@ constexpr int32_t kModeTexturize = 17;
 constexpr int32_t kModeTexturize2 = 18;
 constexpr int32_t kModeTexturize3Colour = 19;
 
+// a / 65535 in single precision for every 16-bit alpha, filled once by the
+// same division, so a lookup gives exactly what dividing would.
+struct AlphaTable {
+    float v[65536];
+    AlphaTable() {
+        for (int32_t a = 0; a < 65536; ++a) v[a] = static_cast<float>(a) / kAlphaScale;
+    }
+};
+inline const AlphaTable kAlphaOf{};
+
+inline float alphaOf(int32_t a) { return kAlphaOf.v[a]; }
+
 // True for the modes that draw nothing over a transparent destination.
 inline bool isTexturizeMode(int32_t m) { return m >= kModeTexturize && m <= kModeTexturize3Colour; }
 
@@ -224,109 +236,102 @@ inline void alphaFamilyStep(SourcePixel& p, int32_t mode, bool sameMode, int32_t
 // NaN-safe clamp to 0..1 (a NaN becomes 0).
 inline float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
+// Four single-precision lanes: red, green, blue and a spare. Every lane-wise
+// operation is the same IEEE operation as its scalar form, so the lanes give
+// bit for bit what three scalar channel computations would.
+typedef float Float4 __attribute__((vector_size(16)));
+typedef int32_t Int4 __attribute__((vector_size(16)));
+
+inline Float4 splat(float v) { return Float4{v, v, v, v}; }
+
+inline Float4 clamp01(Float4 v) {
+    const Float4 zero = splat(0.0f), one = splat(1.0f);
+    const Float4 upper = v < one ? v : one;
+    return v > zero ? upper : zero;
+}
+
+// Premultiplied colour of 16-bit channels: channel * alpha / 65280, lane by lane.
+inline Float4 premultiply(int32_t r, int32_t g, int32_t b, float alpha) {
+    const Float4 c{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 0.0f};
+    return c * alpha / kColourScale;
+}
+
+inline Float4 sqrtLanes(Float4 v) { return Float4{std::sqrt(v[0]), std::sqrt(v[1]), std::sqrt(v[2]), 0.0f}; }
+
 // The floating-point formula table. S and D are premultiplied colours, Sa and
 // Da the alphas (all 0..1 scale), lumS the source's mean channel on 0..1.
-// Writes the three unclamped X and the unclamped result alpha.
-[[gnu::always_inline]] inline void blendFormula(int32_t colourMode, const float S[3], const float D[3], float Sa,
-                                                float Da, float lumS, float X[3], float& Ra) {
+// Returns the unclamped X per channel and sets the unclamped result alpha.
+// Where a mode has branches both sides are computed and the lane picks one;
+// the side not taken may hold an infinity, which is never used.
+[[gnu::always_inline]] inline Float4 blendFormula(int32_t colourMode, Float4 S, Float4 D, float Sa, float Da,
+                                                  float lumS, float& Ra) {
     Ra = Sa + Da - Sa * Da;
-    const float oneMinusSa = 1.0f - Sa;
-    const float oneMinusDa = 1.0f - Da;
+    const Float4 sa = splat(Sa), da = splat(Da);
+    const Float4 oneMinusSa = splat(1.0f - Sa);
+    const Float4 oneMinusDa = splat(1.0f - Da);
     switch (colourMode) {
         case 1:
-            for (int i = 0; i < 3; ++i) X[i] = S[i] * D[i] + (S[i] * oneMinusDa + D[i] * oneMinusSa);
-            break;
+            return S * D + (S * oneMinusDa + D * oneMinusSa);
         case 2:
-            for (int i = 0; i < 3; ++i) X[i] = S[i] + D[i] - S[i] * D[i];
-            break;
+            return S + D - S * D;
         case 3:
-            for (int i = 0; i < 3; ++i)
-                X[i] = D[i] * Sa <= S[i] * Da ? D[i] + S[i] * oneMinusDa : S[i] + D[i] * oneMinusSa;
-            break;
+            return D * sa <= S * da ? D + S * oneMinusDa : S + D * oneMinusSa;
         case 4:
-            for (int i = 0; i < 3; ++i)
-                X[i] = D[i] * Sa >= S[i] * Da ? D[i] + S[i] * oneMinusDa : S[i] + D[i] * oneMinusSa;
-            break;
-        case 5:
-            for (int i = 0; i < 3; ++i) {
-                const float a = S[i] * Da, b = D[i] * Sa;
-                X[i] = S[i] + D[i] - 2.0f * (a < b ? a : b);
-            }
-            break;
+            return D * sa >= S * da ? D + S * oneMinusDa : S + D * oneMinusSa;
+        case 5: {
+            const Float4 a = S * da, b = D * sa;
+            return S + D - 2.0f * (a < b ? a : b);
+        }
         case 6:
         case 7:
-            for (int i = 0; i < 3; ++i) X[i] = S[i] + D[i] - 2.0f * S[i] * D[i];
-            break;
+            return S + D - 2.0f * S * D;
         case 8:
-        case 9:
-            for (int i = 0; i < 3; ++i) {
-                const float rest = S[i] * oneMinusDa + D[i] * oneMinusSa;
-                const bool upper = colourMode == 8 ? 2.0f * D[i] >= Da : 2.0f * S[i] >= Sa;
-                X[i] = upper ? Sa * Da - 2.0f * (Sa - S[i]) * (Da - D[i]) + rest : 2.0f * S[i] * D[i] + rest;
-            }
-            break;
-        case 10:
-            for (int i = 0; i < 3; ++i) {
-                const float rest = S[i] * oneMinusDa + D[i] * oneMinusSa;
-                const float Dc = D[i] / Da;
-                const float twoSminusSa = 2.0f * S[i] - Sa;
-                if (2.0f * S[i] < Sa)
-                    X[i] = D[i] * (Sa + twoSminusSa * (1.0f - Dc)) + rest;
-                else if (8.0f * D[i] <= Da)
-                    X[i] = D[i] * (Sa + twoSminusSa * (1.0f - Dc) * (3.0f - 8.0f * Dc)) + rest;
-                else
-                    X[i] = D[i] * Sa + (std::sqrt(Dc) * Da - D[i]) * twoSminusSa + rest;
-            }
-            break;
-        case 11:
-            for (int i = 0; i < 3; ++i) {
-                const float rest = S[i] * oneMinusDa + D[i] * oneMinusSa;
-                if (S[i] * Da + D[i] * Sa >= Sa * Da)
-                    X[i] = Sa * Da + rest;
-                else
-                    X[i] = D[i] * Sa / (1.0f - S[i] / Sa) + rest;
-            }
-            break;
-        case 12:
-            for (int i = 0; i < 3; ++i) {
-                const float rest = S[i] * oneMinusDa + D[i] * oneMinusSa;
-                if (S[i] * Da + D[i] * Sa <= Sa * Da)
-                    X[i] = rest;
-                else
-                    X[i] = Sa * (S[i] * Da + D[i] * Sa - Sa * Da) / S[i] + rest;
-            }
-            break;
+        case 9: {
+            const Float4 rest = S * oneMinusDa + D * oneMinusSa;
+            const Float4 upper = sa * da - 2.0f * (sa - S) * (da - D) + rest;
+            const Float4 lower = 2.0f * S * D + rest;
+            return (colourMode == 8 ? 2.0f * D >= da : 2.0f * S >= sa) ? upper : lower;
+        }
+        case 10: {
+            const Float4 rest = S * oneMinusDa + D * oneMinusSa;
+            const Float4 Dc = D / da;
+            const Float4 twoSminusSa = 2.0f * S - sa;
+            const Float4 dark = D * (sa + twoSminusSa * (1.0f - Dc)) + rest;
+            const Float4 mid = D * (sa + twoSminusSa * (1.0f - Dc) * (3.0f - 8.0f * Dc)) + rest;
+            const Float4 light = D * sa + (sqrtLanes(Dc) * da - D) * twoSminusSa + rest;
+            return 2.0f * S < sa ? dark : (8.0f * D <= da ? mid : light);
+        }
+        case 11: {
+            const Float4 rest = S * oneMinusDa + D * oneMinusSa;
+            const Float4 full = sa * da + rest;
+            const Float4 part = D * sa / (1.0f - S / sa) + rest;
+            return S * da + D * sa >= sa * da ? full : part;
+        }
+        case 12: {
+            const Float4 rest = S * oneMinusDa + D * oneMinusSa;
+            const Float4 part = sa * (S * da + D * sa - sa * da) / S + rest;
+            return S * da + D * sa <= sa * da ? rest : part;
+        }
         case 15:
-            for (int i = 0; i < 3; ++i) X[i] = S[i] + D[i];
             Ra = Sa + Da;
-            break;
+            return S + D;
         case 16:
-            for (int i = 0; i < 3; ++i) X[i] = S[i] + D[i] - Sa * Da;
             Ra = Sa + Da;
-            break;
+            return S + D - sa * da;
         case 17: {
-            const float Dc0 = D[0] / Da, Dc1 = D[1] / Da, Dc2 = D[2] / Da;
-            const float m = (Dc0 + Dc1 + Dc2) / 3.0f + (lumS - 0.5f) * Sa;
-            const float lift = 1.75f * Sa * (m - 0.5f);
-            X[0] = Dc0 + lift;
-            X[1] = Dc1 + lift;
-            X[2] = Dc2 + lift;
+            const Float4 Dc = D / da;
+            const float m = (Dc[0] + Dc[1] + Dc[2]) / 3.0f + (lumS - 0.5f) * Sa;
             Ra = Da;
-            break;
+            return Dc + splat(1.75f * Sa * (m - 0.5f));
         }
-        case 18: {
-            const float lift = 1.75f * Sa * (lumS - 0.5f);
-            for (int i = 0; i < 3; ++i) X[i] = D[i] / Da + lift;
+        case 18:
             Ra = Da;
-            break;
-        }
+            return D / da + splat(1.75f * Sa * (lumS - 0.5f));
         case 19:
-            for (int i = 0; i < 3; ++i) X[i] = D[i];
             Ra = Da;
-            break;
+            return D;
         default:  // Normal, and every mode that composites as Normal
-            for (int i = 0; i < 3; ++i) X[i] = S[i] + D[i] * oneMinusSa;
-            break;
+            return S + D * oneMinusSa;
     }
 }
 

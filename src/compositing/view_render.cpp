@@ -40,7 +40,7 @@ constexpr int32_t kSquareShift = 5;  // checkerboard and overlay squares are 32 
 constexpr uint32_t kOverlayHalf = 0x7FFF;
 
 struct Accumulator {
-    float r, g, b, a;
+    Float4 c;  // straight red, green, blue on 0..1 and the alpha, while !direct
     uint16_t dr, dg, db, da;
     bool direct;
 };
@@ -88,32 +88,25 @@ inline void setDirect(Accumulator& acc, int32_t r, int32_t g, int32_t b, int32_t
     acc.direct = true;
 }
 
-inline void compositeOnto(Accumulator& acc, const SourcePixel& p) {
+[[gnu::always_inline]] inline void compositeOnto(Accumulator& acc, const SourcePixel& p) {
     float Da;
-    float D[3];
+    Float4 D;
     if (acc.direct) {
         // The same premultiplication the kernel applies to a 16-bit destination.
-        Da = static_cast<float>(acc.da) / kAlphaScale;
-        D[0] = static_cast<float>(acc.dr) * Da / kColourScale;
-        D[1] = static_cast<float>(acc.dg) * Da / kColourScale;
-        D[2] = static_cast<float>(acc.db) * Da / kColourScale;
+        Da = alphaOf(acc.da);
+        D = premultiply(acc.dr, acc.dg, acc.db, Da);
     } else {
-        Da = acc.a;
-        D[0] = acc.r * Da;
-        D[1] = acc.g * Da;
-        D[2] = acc.b * Da;
+        Da = acc.c[3];
+        D = acc.c * Da;
+        D[3] = 0.0f;
     }
-    const float Sa = static_cast<float>(p.a) / kAlphaScale;
-    const float S[3] = {static_cast<float>(p.r) * Sa / kColourScale, static_cast<float>(p.g) * Sa / kColourScale,
-                        static_cast<float>(p.b) * Sa / kColourScale};
-    float X[3];
+    const float Sa = alphaOf(p.a);
+    const Float4 S = premultiply(p.r, p.g, p.b, Sa);
     float Ra;
-    blendFormula(p.colourMode, S, D, Sa, Da, sourceLuminance(p), X, Ra);
+    const Float4 X = blendFormula(p.colourMode, S, D, Sa, Da, sourceLuminance(p), Ra);
     Ra = clamp01(Ra);
-    acc.r = clamp01(X[0] / Ra);
-    acc.g = clamp01(X[1] / Ra);
-    acc.b = clamp01(X[2] / Ra);
-    acc.a = Ra;
+    acc.c = clamp01(X / Ra);
+    acc.c[3] = Ra;
     acc.direct = false;
 }
 
@@ -151,7 +144,7 @@ void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc) {
         SourcePixel p{px[0], px[1], px[2], sa, Mode, false};
         if constexpr (kAlphaFamily) alphaFamilyStep(p, Mode, false, plan.alo);
         Accumulator& a = acc[u];
-        const bool empty = a.direct ? a.da == 0 : a.a == 0.0f;
+        const bool empty = a.direct ? a.da == 0 : a.c[3] == 0.0f;
         if (empty) {
             if (isTexturizeMode(p.colourMode))
                 setDirect(a, 0, 0, 0, 0);
@@ -166,10 +159,9 @@ void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc) {
             // Only the PaintLayer can get here; it shows as an opaque copy
             // when the current layer's number equals its list position.
             if (plan.currentLayerNum == e.index) {
-                a.r = static_cast<float>(p.r) / kColourScale;
-                a.g = static_cast<float>(p.g) / kColourScale;
-                a.b = static_cast<float>(p.b) / kColourScale;
-                a.a = 1.0f;
+                a.c = Float4{static_cast<float>(p.r), static_cast<float>(p.g), static_cast<float>(p.b), 0.0f} /
+                      kColourScale;
+                a.c[3] = 1.0f;
                 a.direct = false;
             }
         } else {
@@ -203,10 +195,10 @@ inline void finishPixel(const Accumulator& acc, const Plan& plan, int32_t x, int
         ch[2] = acc.db;
         A = acc.da;
     } else {
-        ch[0] = static_cast<uint32_t>(acc.r * kColourScale);
-        ch[1] = static_cast<uint32_t>(acc.g * kColourScale);
-        ch[2] = static_cast<uint32_t>(acc.b * kColourScale);
-        A = static_cast<uint32_t>(acc.a * kAlphaScale);
+        ch[0] = static_cast<uint32_t>(acc.c[0] * kColourScale);
+        ch[1] = static_cast<uint32_t>(acc.c[1] * kColourScale);
+        ch[2] = static_cast<uint32_t>(acc.c[2] * kColourScale);
+        A = static_cast<uint32_t>(acc.c[3] * kAlphaScale);
     }
     if (plan.trace && u < plan.traceValidCols && y < plan.trace->height) {
         const uint16_t* t = plan.trace->pixels + static_cast<size_t>(y) * plan.trace->stride + static_cast<size_t>(x) * 4;
@@ -247,7 +239,7 @@ void renderRows(const Plan& plan, uint8_t* buffer, ptrdiff_t stride, int32_t row
             std::memmove(out, out - stride, rowBytes);
             continue;
         }
-        std::fill(acc.begin(), acc.end(), Accumulator{0, 0, 0, 0, 0, 0, 0, 0, true});
+        std::fill(acc.begin(), acc.end(), Accumulator{Float4{0, 0, 0, 0}, 0, 0, 0, 0, true});
         for (const Entry& e : plan.entries) table[static_cast<size_t>(e.mode)](e, plan, y, acc.data());
         for (int32_t u = 0; u < nu; ++u) {
             uint8_t bytes[3];

@@ -20,6 +20,7 @@ struct UndoRecord {
 struct UndoState {
     uint16_t* undoBackBuffer;  // canvas-sized RGBA64
     uint16_t* undoBackMask;    // canvas-sized 16-bit companion of the MaskPlane
+    int32_t backBufferLayer;   // the layer undoBackBuffer was last loaded from; -1 = none
     UndoRecord records[kUndoSlots];  // slot 0 is the newest record
     int32_t undoPosition;            // records 0 .. undoPosition-1 are redo records
     int32_t undoLevels;              // 0..500; nothing is recorded while 0

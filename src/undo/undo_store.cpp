@@ -169,6 +169,9 @@ void swapRecord(UndoRecord& r) {
         // canvas-sized pixels; otherwise the block has nowhere to go.
         LayerSlot* layer = canvasLayer(r.layerNum);
         if (layer && c.currentLayerNum == r.layerNum && c.currentLayer == layer) {
+            // The back buffer must show this layer, or the record would take
+            // another layer's pixels as its "after" state.
+            if (e.undo.backBufferLayer != r.layerNum) undoSaveBackBuffer(r.layerNum);
             blockToLayer(*layer, r.pixels, q);
             backToBlock(r.pixels, q);
             layerToBack(*layer, q);
@@ -240,6 +243,7 @@ void undoSaveBackBuffer(int32_t n) {
             const uint64_t layerPixels = static_cast<uint64_t>(std::max(layer.width, 0)) *
                                          static_cast<uint64_t>(std::max(layer.height, 0));
             std::memcpy(e.undo.undoBackBuffer, layer.pixels, std::min(pixelCount, layerPixels) * kBytesPerPixel);
+            e.undo.backBufferLayer = n;
         }
     }
     if (e.selection.maskPlane && e.undo.undoBackMask)
@@ -252,6 +256,7 @@ void undoClearHistory() {
     undoResetRectangle();
     u.paused = 0;
     u.undoPosition = 0;
+    u.backBufferLayer = -1;
     for (UndoRecord& r : u.records) freeRecord(r);
     // Only the back buffer pair is left in use, when there is one.
     u.undoMemoryKb = u.undoBackBuffer ? undoBackBufferKb(e.core.canvasWidth, e.core.canvasHeight) : 0;
@@ -288,6 +293,15 @@ void undoSaveBuffer(bool saveLayer, bool saveMask) {
     // newest record would hide every older one from undo.
     LayerSlot* layer = saveLayer ? canvasLayer(c.currentLayerNum) : nullptr;
     if (layer != c.currentLayer) layer = nullptr;
+    if (layer && u.backBufferLayer != c.currentLayerNum) {
+        // The back buffer holds another layer (a layer selected while undo
+        // was paused, or a back buffer loaded from another layer): its
+        // pixels are not this layer's "before" state, and a record made from
+        // them would paint the other layer into this one on undo. Nothing
+        // is recorded for the layer; the back buffer starts following it.
+        undoSaveBackBuffer(c.currentLayerNum);
+        layer = nullptr;
+    }
     const bool wantPixels = layer != nullptr;
     const bool wantMask = saveMask && e.selection.maskPlane;
     if (!wantPixels && !wantMask) {

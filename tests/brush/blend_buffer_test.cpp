@@ -510,6 +510,57 @@ TEST_F(BlendBuffer, SmudgeStrokePicksUpRemixesAndUndoes) {
     EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), after);
 }
 
+// The same smudge the way a host paints a stroke: dabs go into the
+// PaintLayer while pick-up reads the layer under it, the stroke is merged
+// into the layer and recorded, and undo takes the merge back bit for bit.
+TEST_F(BlendBuffer, SmudgeThroughThePaintLayerMergesAndUndoes) {
+    mrv::BrushState& b = engine().brush;
+    b.brushSize = b.dabSize = 1;
+    b.dabScaleTable[0] = 0;
+    b.brushShape[0] = 65535;
+    b.alphaPercent = 100;
+    b.alphaScale = 128;
+    b.mixAmount = 256;
+    b.densityLimit = 255;
+    b.blendStrength = 128;
+    b.blendInverse = 128;
+    b.blendRemix = 1;
+    MRV_SetUndoMB(64);
+    MRV_SetUndoLevels(10);
+    fillLayer(2, {65280, 65280, 65280, 65535});
+    setLayerPx(2, 0, 1, {65280, 0, 0, 65535});
+    MRV_SaveUndoBuffer(1, 0);
+    const uint16_t* layer = engine().core.layers[2].pixels;
+    const std::vector<uint16_t> before(layer, layer + kSide * kSide * 4);
+    MRV_CreatePaintLayer(100, "Normal");
+
+    MRV_CopyBlendBufferSurface(0, 1, 0, 0);
+    MRV_DrawDabGrit(1, 1, 0, 0, 0);
+    // Into the transparent PaintLayer the picked colour lands as it is, with
+    // alpha (65535 * 65535) >> 16 = 65534.
+    const uint16_t* p = engine().core.paintLayer.pixels + (1 * kSide + 1) * 4;
+    EXPECT_EQ(p[0], 65280);
+    EXPECT_EQ(p[1], 1);
+    EXPECT_EQ(p[3], 65534);
+    // The layer itself is untouched until the merge; pick-up still reads it.
+    EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), before);
+    MRV_CopyBlendBufferSurface(2, 1, 0, 0);
+    expectPx(bufPx(0, 0), {65280, 65280, 65280, 65535}, "surface under the PaintLayer");
+
+    MRV_MergePaintLayer(2);
+    const uint16_t* merged = layer + (1 * kSide + 1) * 4;
+    EXPECT_GT(merged[0], 60000);
+    EXPECT_LT(merged[1], 1000);  // red smudged over white
+    const std::vector<uint16_t> after(layer, layer + kSide * kSide * 4);
+    MRV_SaveUndoBuffer(1, 0);
+    EXPECT_EQ(MRV_GetUndoCount(), 2);
+    MRV_Undo();
+    EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), before);
+    MRV_Redo();
+    EXPECT_EQ(std::vector<uint16_t>(layer, layer + kSide * kSide * 4), after);
+    MRV_DeletePaintLayer();
+}
+
 TEST(BlendBufferNoCanvas, EveryOperationIsANoOp) {
     mrv::BrushState& b = engine().brush;
     b.brushSize = 4;

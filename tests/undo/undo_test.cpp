@@ -245,6 +245,11 @@ TEST(UndoBudget, RoomyBudgetKeepsOlderRecords) {
     for (int i = 0; i < 6; ++i) MRV_SaveUndoBuffer(1, 0);
     EXPECT_EQ(MRV_GetUndoCount(), 6);
     EXPECT_EQ(engine().undo.undoMemoryKb, 40 + 6 * 32);
+    // A negative budget is below anything in use: only the newest record stays.
+    MRV_SetUndoMB(-1);
+    MRV_SaveUndoBuffer(1, 0);
+    EXPECT_EQ(MRV_GetUndoCount(), 1);
+    EXPECT_EQ(engine().undo.undoMemoryKb, 40 + 32);
     MRV_DeleteImage();
 }
 
@@ -436,6 +441,44 @@ TEST(UndoBadInput, PauseStopsSavingUndoAndRedo) {
     MRV_ClearUndo();  // also ends the pause
     EXPECT_EQ(engine().undo.paused, 0);
     EXPECT_EQ(MRV_GetRedoCount(), 0);
+    MRV_DeleteImage();
+}
+
+TEST(UndoBadInput, BackBufferOfAnotherLayerIsNeverRecordedAsThisOne) {
+    makeCanvas(4, 4, 3, 2, 10);
+    paint(2, 0, 0, 4, 4, 1);
+    paint(3, 0, 0, 4, 4, 2);
+    MRV_SetLayer(3);
+    MRV_SetLayer(2);
+    const auto layer2 = layerCopy(2);
+    // A layer selected while paused leaves the back buffer on layer 3.
+    MRV_PauseUndo();
+    MRV_SetLayer(3);
+    MRV_ResumeUndo();
+    paint(3, 0, 0, 2, 2, 3);
+    MRV_SaveUndoBuffer(1, 0);
+    EXPECT_EQ(MRV_GetUndoCount(), 0);  // no "before" state for layer 3
+    EXPECT_EQ(backBufferCopy(), layerCopy(3));
+    const auto layer3 = layerCopy(3);
+    paint(3, 1, 1, 3, 3, 4);
+    MRV_SaveUndoBuffer(1, 0);
+    MRV_Undo();
+    EXPECT_EQ(layerCopy(3), layer3);
+
+    // The back buffer loaded from another layer (to pick colour up from it)
+    // neither becomes the next record nor the record's "after" state.
+    MRV_Redo();
+    const auto layer3After = layerCopy(3);
+    MRV_SaveUndoBackBuffer(2);
+    MRV_Undo();
+    EXPECT_EQ(layerCopy(3), layer3);
+    MRV_Redo();
+    EXPECT_EQ(layerCopy(3), layer3After);
+    MRV_SaveUndoBackBuffer(2);
+    paint(3, 0, 0, 1, 1, 5);
+    MRV_SaveUndoBuffer(1, 0);
+    EXPECT_EQ(MRV_GetUndoCount(), 1);
+    EXPECT_EQ(layerCopy(2), layer2);
     MRV_DeleteImage();
 }
 
