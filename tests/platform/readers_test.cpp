@@ -126,6 +126,15 @@ TEST(Readers, AbsurdSizesAndWrongMagicAreRefused) {
     psd.zeros(64);
     EXPECT_FALSE(readImageToRGBAFromMemory(psd.v.data(), psd.v.size(), &img));
 
+    // Metafiles are told apart by content but not read.
+    fixtures::Bytes emf;
+    emf.le32(1).le32(88).zeros(32).str(" EMF").zeros(44);
+    const std::string emfPath = tempPath("m.emf");
+    writeFile(emfPath, emf.v);
+    EXPECT_EQ(guessFileType(emfPath.c_str()), kFileEmf);
+    EXPECT_FALSE(readImageToRGBA(emfPath.c_str(), &img));
+    std::remove(emfPath.c_str());
+
     const uint8_t text[] = "just some text, not a picture at all....";
     EXPECT_FALSE(readImageToRGBAFromMemory(text, sizeof text, &img));
     EXPECT_FALSE(readImageToRGBAFromMemory(nullptr, 10, &img));

@@ -115,6 +115,8 @@ enum FileType : int32_t {
     kFileTga = 12,
     kFilePcx = 13,
 };
+// Metafiles (7, 8) are recognised but not read yet. TGA, which has no magic
+// number, is reported only when its whole header is consistent.
 int32_t guessFileType(const char* path);
 
 // Decoded pixels, malloc-owned: the caller copies and releases them with std::free.
