@@ -317,8 +317,9 @@ inline void multiplyOver(const int32_t c[4], const uint16_t* d, uint32_t v, int3
 }
 
 // kPlain: the common brush (no rotation, grit, pick-up, opacity scale,
-// TextureMap, mask, solid mode, variation, erase or lock, "Normal", opaque
-// colour); the per-pixel tests of the optional stages are compiled out.
+// TextureMap, solid mode, variation, erase or lock, "Normal", opaque colour);
+// the per-pixel tests of those stages are compiled out. The selection mask
+// stays: it is on by default, all 0xFFFF, and costs one compare.
 template <bool kRotate, bool kGrit, bool kPickup, MixFamily kFamily, bool kPlain = false>
 void paintRows(DabJob& j) {
     const Placement& pl = j.place;
@@ -379,7 +380,7 @@ void paintRows(DabJob& j) {
             uint32_t v = shape[shapeIndex];
             if (!kPlain && scaleByAlpha) v = (v * alphaScale) >> kAlphaScaleShift;
             if (!kPlain && tex && tex[i] < kTextureNeutral) v = (v * tex[i]) >> 8;
-            if (!kPlain && msk && msk[i] < kChannelMax) v = (v * msk[i]) >> 16;
+            if (msk && msk[i] < kChannelMax) v = (v * msk[i]) >> 16;
             if (v == 0) continue;
             if (!kPlain && solid) v = kChannelMax;
 
@@ -686,7 +687,7 @@ bool drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
         const bool rotate = brush.rotateMode == 1;
         const MixFamily family = mixFamilyOf(brush.mixMode);
         const bool plain = !rotate && !j.grit && !pickup && family == MixFamily::Normal && !j.scaleByAlpha &&
-                           !j.texture && !j.mask && !j.solid && j.fullCoverOn && j.writeColour && j.writeAlpha &&
+                           !j.texture && !j.solid && j.fullCoverOn && j.writeColour && j.writeAlpha &&
                            !j.lockBlob && j.alphaLevel <= 0;
         const RowPainter paint = plain ? &paintRows<false, false, false, MixFamily::Normal, true>
                                        : choosePainter(rotate, j.grit != nullptr, pickup, family);
