@@ -446,6 +446,17 @@ TEST(DabPlacement, NoTargetAndBadSizesAreHandled) {
     }
 }
 
+TEST(DabPlacement, LayerSmallerThanTheCanvasIsClippedToItsOwnSize) {
+    makeCanvas(6, 6);
+    ASSERT_EQ(MRV_CreateLayer(3, 2, 3), 1);  // a layer need not have the canvas size
+    MRV_SetLayer(3);
+    setBrush(6, 65535);
+    MRV_DrawDabGrit(3, 3, 0xFF00, 0, 0);  // covers the whole canvas
+    const LayerSlot& s = engine().core.layers[3];
+    for (int32_t i = 0; i < 2 * 3; ++i) EXPECT_EQ(s.pixels[i * 4 + 3], 65534);
+    EXPECT_EQ(engine().undo.undoRight, 6);  // the rectangle still follows the canvas
+}
+
 // ---- Coverage: opacity, TextureMap, mask, solid
 
 TEST_F(OnePixel, CoverageFromOpacityTextureAndMask) {
@@ -788,6 +799,21 @@ TEST_F(PixelVariation, ColourVariationAlsoMovesAlphaWithoutPickUp) {
     // d = 7, o = (10 - 14) * 128 = -512: 32256 each, alpha 65023 -> NA = (65535 * 65023) >> 16 = 65022.
     MRV_DrawDabGrit(1, 0, 0x8000, 0x8000, 0x8000);
     EXPECT_EQ(px(2, 1, 0), (Px{32256, 32256, 32256, 65022}));
+}
+
+TEST_F(PixelVariation, OutOfRangeSettingsHoldChannelsInRange) {
+    // pixelLumVary 400, byte 0: f = (128 - 200) / 256 < 0, k = 1.5625 would take every
+    // channel below 0; it stops at 0 instead of wrapping.
+    brush().pixelLumVary = 400;
+    MRV_DrawDabGrit(1, 0, 0x8000, 0x4000, 0xFF00);
+    EXPECT_EQ(px(2, 0, 0), (Px{0, 0, 0, 65534}));
+    // A negative opacity paints nothing rather than wrapping the coverage.
+    brush().pixelLumVary = 0;
+    brush().alphaPercent = -50;
+    brush().alphaScale = -64;
+    fillLayer(2, {0, 0, 0, 0});
+    MRV_DrawDabGrit(1, 0, 0x8000, 0x4000, 0xFF00);
+    EXPECT_EQ(px(2, 1, 0), (Px{0, 0, 0, 0}));
 }
 
 TEST_F(PixelVariation, ArrayTooShortForTheBrushSwitchesVariationOff) {

@@ -110,6 +110,13 @@ TEST_F(MaskRangeTest, ColourRangeThreshold) {
     std::fill_n(plane(), n, kMarker);
     MRV_CreateMaskFromRGBAImageColorRange(image.data(), 100, 100, 100, -5, 0);  // no negative reach
     expectSelected(".....", 0xFF00);
+    // Tolerances far outside 0..100 are not clamped, and their thresholds do not overflow.
+    MRV_CreateMaskFromRGBAImageColorRange(image.data(), 100, 100, 100, INT32_MIN, 0);
+    MRV_CreateMaskFromRGBAImageAlphaRange(image.data(), 0, INT32_MIN, 0);
+    MRV_CreateMaskFromRGBAImageHueRange(image.data(), 0, 255, 0, INT32_MIN, 0);
+    expectSelected(".....", 0xFF00);
+    MRV_CreateMaskFromRGBAImageColorRange(image.data(), INT32_MIN, INT32_MAX, 0, INT32_MAX, 0);
+    expectSelected("xxxxx", 0xFF00);
 }
 
 TEST_F(MaskRangeTest, AlphaRange) {
