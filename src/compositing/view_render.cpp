@@ -388,6 +388,11 @@ void renderView(uint8_t* buffer, int32_t stride, int32_t x0, int32_t y0, int32_t
         plan.trace = &c.layers[0];
         plan.traceValidCols = columnsInside(plan.colX, plan.trace->width);
     }
+    // A Layer Mask entry draws nothing: at most it hands a transparent
+    // accumulator its colour with alpha 0, and a result of alpha 0 shows only
+    // the checkerboard whatever its colour. So it is left out of the pass (it
+    // still masks the entry below; that was resolved with the list).
+    std::erase_if(plan.entries, [](const Entry& e) { return e.mode == kModeLayerMask; });
     const SelectionState& sel = st.selection;
     if (sel.maskDisplayed && sel.maskEnabled && sel.maskPlane) {
         plan.maskPlane = sel.maskPlane;
