@@ -34,7 +34,7 @@ test-asan: deps
 
 bench: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target morvane-benchmarks
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2s || exit 1; done
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done
 
 install: build
 	@cmake --install $(BUILD)

@@ -162,6 +162,10 @@ MRV_API void MRV_LoadRGBA32Into(const uint8_t* data, int32_t stride, int32_t n, 
    loaded; 0 when layer n is empty, or when the blob is null, truncated, corrupt or of
    the wrong size (then the layer is unchanged and LastError is set). */
 MRV_API int32_t MRV_LoadRGBA32LayerCompressed(const uint8_t* blob, int32_t ignored, int32_t length, int32_t n);
+/* The older loader: if adjust, weights data's alpha by the selection and texture (in
+   place, over w x h); clears the selection on the current layer to transparent; then
+   blends the canvas-sized data over layer n (Normal, full opacity, its alpha lock). */
+MRV_API void MRV_LoadRGBA32Layer_BAD(uint8_t* data, int32_t ignored, int32_t n, int32_t w, int32_t h, int32_t adjust);
 /* Loads canvas-sized RGB24 into the current layer's colour; alpha untouched. */
 MRV_API void MRV_LoadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection);
 /* Loads the first byte of each RGB24 pixel into the current layer's alpha where that
@@ -399,8 +403,80 @@ typedef struct MRV_ToolRecord {
     int32_t shapeAngle;           /* rotation of the shape picture in whole degrees */
 } MRV_ToolRecord;
 
+/* Brush colour = (low byte of r, g, b) * 256, alpha 65535. */
+MRV_API void MRV_SetColor(int32_t r, int32_t g, int32_t b);
+/* Brush colour = low 16 bits of r, g, b, alpha 65535. */
+MRV_API void MRV_SetColor16(int32_t r, int32_t g, int32_t b);
+/* Colour bank k (0..3) = (low byte of rk, gk, bk) * 256, alpha 65535. */
+MRV_API void MRV_SetColorBanks(int32_t r0, int32_t g0, int32_t b0, int32_t r1, int32_t g1, int32_t b1, int32_t r2,
+                               int32_t g2, int32_t b2, int32_t r3, int32_t g3, int32_t b3);
+/* Blur applied to a picture shape at its next build (> 0 blurs). */
+MRV_API void MRV_SetShapeBlur(int32_t n);
+/* Weight 0..256 of picked-up colour; 0 = no pick-up (the inverse is kept then). */
+MRV_API void MRV_SetBlendStrength(int32_t n);
+/* Weight 0..256 of the brush colour mixed into picked-up colour (inverse kept at 0). */
+MRV_API void MRV_SetBlendPrimaryColorStrength(int32_t n);
+/* Low byte non-zero: painted pixels are written back into the blend buffer. */
+MRV_API void MRV_SetBlendRemix(int32_t flag);
+/* Grit bytes up to n - 1 take paint (256: every byte; 0: none while grit is on). */
+MRV_API void MRV_SetDensity(int32_t n);
+/* Brush opacity in percent; the dab weight is percent * 1.28, truncated. */
+MRV_API void MRV_SetAlpha(int32_t percent);
+/* Range of the per-dab colour variation (0 = off). */
+MRV_API void MRV_SetColorVary(int32_t n);
+/* Non-zero: dabs leave the layer's alpha channel alone. */
+MRV_API void MRV_SetAlphaLocked(int32_t n);
+/* Non-zero: dabs leave the layer's colour channels alone. */
+MRV_API void MRV_SetColorLocked(int32_t n);
+/* Non-zero: dabs change alpha only where the layer is already more than faintly opaque. */
+MRV_API void MRV_SetBlobLocked(int32_t n);
+/* Greater than 0: dabs write this fixed alpha. */
+MRV_API void MRV_SetAlphaLevel(int32_t n);
+/* Non-zero: the alpha of picked-up colour scales the coverage. */
+MRV_API void MRV_SetImageBrushMode(int32_t n);
+/* Non-zero: every painted pixel gets full coverage. */
+MRV_API void MRV_SetSolidBrushMode(int32_t n);
+/* mode 1 samples the shape rotated by degrees (pi taken as 3.14159); other modes do not rotate. */
+MRV_API void MRV_SetRotateBrushMode(int32_t mode, int32_t degrees);
+/* Mix mode of the dab and its weight 0..256 against the brush colour. */
+MRV_API void MRV_SetMixMode(int32_t mode, int32_t amount);
+/* Lowers the grit countdown by one; below 1 the next dab takes another grit texture. */
+MRV_API void MRV_DecDrawingLength(void);
+/* The next dab ignores the picked-up colour. */
+MRV_API void MRV_TempDisableBlend(void);
+/* Dabs paint into the selection mask until the next MRV_SetTool. */
+MRV_API void MRV_SetMaskMakerOn(void);
+/* The next dab erases. */
+MRV_API void MRV_SetEraseModeOn(void);
+/* Brush and dab edge = n with an unscaled dab. n is clamped to 1..min(brushMaxSize, 1000)
+   (1..1000 before a canvas exists); the shape is not rebuilt. */
+MRV_API void MRV_SetSize(int32_t n);
+/* Dab edge n (kept within 1..brushSize and 999) sampling the brushSize shape evenly. */
+MRV_API void MRV_SetScaleSize(int32_t n);
+/* Range of the per-pixel colour variation (0 = off); n > 0 (re)makes its random bytes. */
+MRV_API void MRV_SetPixColorVary(int32_t n);
+/* Range of the per-pixel lightness variation (0 = off); n > 0 (re)makes its random bytes. */
+MRV_API void MRV_SetPixLumVary(int32_t n);
+/* Sets the whole tool: reseeds the random generator, rebuilds the grit textures (random
+   cells and/or a paper picture), sets the mix mode to 32 and builds the brush shape.
+   Failure text "SetTool Excpt" (e.g. grit asked for before a canvas exists). */
+MRV_API void MRV_SetTool(MRV_ToolRecord record);
+
 
 /* ---- Brush shapes ---------------------------------------------------------- */
+
+/* Rebuilds the brush shape at the current size from an effect script or image file
+   (rotated by angle degrees, resampled, grey * 256 * shapeStrength, saturated to 16 bits),
+   or the round shape when path has 0 or 1 characters or cannot be used. The picture is
+   cached per path and angle. Failure text "SetBrushShape Excpt" (no canvas). */
+MRV_API void MRV_SetBrushShape(const char* path, int32_t angle);
+/* The older builder: image files only, no shape blur; otherwise as MRV_SetBrushShape. */
+MRV_API void MRV_SetBrushShape_ORIGINAL(const char* path, int32_t angle);
+/* Turns layer n into a blob in place: mode 1 pulls colours half-way toward middle grey,
+   other modes make them middle grey; alpha above 8191 becomes lightness * 0.843 + 10239.
+   Nothing for a layer number outside 0..63 or an empty slot. */
+MRV_API void MRV_CreateBlobFromImage(int32_t n, int32_t mode);
+
 
 /* ---- Dabs ------------------------------------------------------------------ */
 

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "brush/brush_shape.h"
+#include "brush/grit_textures.h"
 #include "core/engine_state.h"
+#include "core/guard.h"
 #include "core/memory.h"
 #include "core/random.h"
 
@@ -135,5 +138,59 @@ uint8_t* gritTextureStart(int32_t k) {
 }
 
 void decDrawingLength() { brush().gritCountdown = brush().gritCountdown - 1; }
+
+}  // namespace mrv
+
+namespace mrv {
+
+namespace {
+constexpr int32_t kToolMixMode = 32;  // a new tool starts in the plain mix mode
+bool hasPaperPath(const char* path) { return path && path[0] != '\0' && path[1] != '\0'; }
+}  // namespace
+
+void setTool(const MRV_ToolRecord& record) {
+    EngineState& e = engine();
+    BrushState& b = e.brush;
+    seedRandom(e.core.randomSeed);
+
+    b.shapeStrength = record.shapeStrength;
+    b.gritCellSize = record.gritCellSize;
+    b.gritCellThreshold = record.gritCellThreshold;
+    b.gritPixelThreshold = record.gritPixelThreshold;
+    b.shapeSoftness = static_cast<uint8_t>(record.shapeSoftness & 0xFF);
+    b.colorVary = record.colorVary;
+    b.gritInterval = record.gritInterval;
+    b.blendStrength = record.blendStrength;
+    b.primaryColorStrength = record.primaryColorStrength;
+    b.blendRemix = static_cast<uint8_t>(record.blendRemix & 0xFF);
+    b.toolReserved10 = static_cast<uint8_t>(record.reserved10 & 0xFF);
+    b.shapeHollow = static_cast<uint8_t>(record.shapeHollow & 0xFF);
+    b.toolReserved12 = static_cast<uint8_t>(record.reserved12 & 0xFF);
+    b.mixMode = kToolMixMode;  // mixAmount keeps its value
+
+    if (b.gritCellSize != 0) {
+        makeRandomGrit();
+        b.gritCursor = b.gritTextures[kGritTextureCount - 1];
+        b.gritCountdown = b.gritInterval;
+    }
+
+    if (hasPaperPath(record.paperPath)) {
+        // A paper that cannot be used leaves the textures as they are; the
+        // tool is still set up.
+        try {
+            cutPaperTextures(record.paperPath);
+        } catch (...) {
+        }
+    }
+
+    // The shape builder reports its own failures and the tool set-up goes on.
+    guardedVoid("SetBrushShape Excpt", [&] { setBrushShape(record.shapePath, record.shapeAngle, true); });
+
+    if (b.blendStrength > 0) b.blendInverse = kWeightOne - b.blendStrength;
+    if (b.primaryColorStrength > 0) b.primaryInverse = kWeightOne - b.primaryColorStrength;
+    b.tempDisableBlend = 0;
+    b.maskMakerOn = 0;
+    b.eraseModeOn = 0;
+}
 
 }  // namespace mrv
