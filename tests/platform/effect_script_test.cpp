@@ -138,6 +138,11 @@ TEST(Scripts, DiscAndRectCoverage) {
     EXPECT_EQ(px(out, 6, 0, 0)[0], 0);
     EXPECT_EQ(px(out, 6, 5, 5)[0], 0);
     EXPECT_EQ(px(out, 6, 0, 1)[0], 255);
+    // Colours outside 0..255 are clamped, also in blends and ramps with extreme ends.
+    out = render("effect-script 1\nsize 2 1\nfill 0 0 0 0\nrect 0 0 1 1 300 -5 20 1000\n"
+                 "gradient 0 0 0 0 -2147483648 2147483647 0 0 2147483647 -2147483648 0 0\n"
+                 "rect 1 0 1 1 300 -5 20 1000\n", 2, 1);
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 4, out.end()), (std::vector<uint8_t>{20, 0, 255, 255}));
 }
 
 TEST(Scripts, SamplesRender) {

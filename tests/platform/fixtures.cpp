@@ -117,6 +117,25 @@ std::vector<uint8_t> makeGif() {
     return out;
 }
 
+// 2 x 9 interlaced frame: row y uses index y mod 3 (red, green, blue). GIF
+// stores interlaced rows in four passes: 0, 8 / 4 / 2, 6 / 1, 3, 5, 7.
+std::vector<uint8_t> makeInterlacedGif() {
+    std::vector<uint8_t> out;
+    int err = 0;
+    GifFileType* gif = EGifOpen(&out, gifAppend, &err);
+    GifColorType colors[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 0, 0}};
+    ColorMapObject* map = GifMakeMapObject(4, colors);
+    EGifPutScreenDesc(gif, 2, 9, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, 2, 9, true, nullptr);
+    for (int y : {0, 8, 4, 2, 6, 1, 3, 5, 7}) {
+        GifPixelType row[2] = {static_cast<GifPixelType>(y % 3), static_cast<GifPixelType>(y % 3)};
+        EGifPutLine(gif, row, 2);
+    }
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    return out;
+}
+
 Bytes bmpHeaders(int width, int height, int bits, uint32_t compression, uint32_t colors, uint32_t dataSize) {
     const uint32_t offset = 14 + 40 + colors * 4;
     Bytes b;
@@ -188,6 +207,33 @@ std::vector<Fixture> allFixtures() {
     f.push_back({"gif", FileType::kFileGif, makeGif(), 3, 2,
                  {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 255, 0, 255}, 0, 1});
 
+    {
+        std::vector<uint8_t> want;
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 2; ++x)
+                want.insert(want.end(), {static_cast<uint8_t>(y % 3 == 0 ? 255 : 0), static_cast<uint8_t>(y % 3 == 1 ? 255 : 0),
+                                         static_cast<uint8_t>(y % 3 == 2 ? 255 : 0), 255});
+        f.push_back({"gif-interlaced", FileType::kFileGif, makeInterlacedGif(), 2, 9, want, 0, 1});
+    }
+    // BMP 1-bit, 9 wide: bits 1 0 1 1 0 0 0 1 | 1, rows padded to 4 bytes; index 1 is (10, 20, 30).
+    {
+        Bytes b = bmpHeaders(9, 1, 1, 0, 2, 4);
+        b.raw({0, 0, 0, 0, 30, 20, 10, 0});
+        b.raw({0xB1, 0x80, 0, 0});
+        std::vector<uint8_t> want;
+        for (int bit : {1, 0, 1, 1, 0, 0, 0, 1, 1})
+            want.insert(want.end(), {static_cast<uint8_t>(bit * 10), static_cast<uint8_t>(bit * 20), static_cast<uint8_t>(bit * 30), 255});
+        f.push_back({"bmp-1", FileType::kFileBmp, b.v, 9, 1, want, 0, 0});
+    }
+    // BMP 32-bit with colour masks after a 40-byte header: 0x00112233 is red 0x11, green 0x22, blue 0x33.
+    {
+        Bytes b;
+        b.str("BM").le32(14 + 40 + 12 + 4).le32(0).le32(14 + 40 + 12);
+        b.le32(40).le32(1).le32(1).le16(1).le16(32).le32(3).le32(4).le32(0).le32(0).le32(0).le32(0);
+        b.le32(0x00FF0000).le32(0x0000FF00).le32(0x000000FF);
+        b.le32(0x00112233);
+        f.push_back({"bmp-bitfields", FileType::kFileBmp, b.v, 1, 1, {0x11, 0x22, 0x33, 255}, 0, 0});
+    }
     // BMP 24-bit 2 x 2: rows bottom-up, blue-green-red, padded to 8 bytes.
     {
         Bytes b = bmpHeaders(2, 2, 24, 0, 0, 16);

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fixtures.h"
@@ -111,6 +112,29 @@ TEST(Readers, AbsurdSizesAndWrongMagicAreRefused) {
     std::free(img.pixels);
     img.pixels = nullptr;  // failed reads below must leave it untouched
 
+    // Headers of our own formats that claim far more than the file could hold
+    // (a few bytes of runs for a big picture): refused without decoding.
+    fixtures::Bytes pcx;
+    pcx.raw({0x0A, 5, 1, 8}).le16(0).le16(0).le16(9999).le16(9999).le16(72).le16(72).zeros(48).u8(0).u8(3).le16(10000);
+    pcx.zeros(128 - pcx.v.size()).raw({0xFF, 0, 0xFF, 0});
+    EXPECT_FALSE(readImageToRGBAFromMemory(pcx.v.data(), pcx.v.size(), &img));
+    fixtures::Bytes tga;
+    tga.raw({0, 0, 10}).zeros(5).zeros(4).le16(16000).le16(16000).u8(24).u8(0).raw({0xFF, 1, 2, 3, 0xFF, 1, 2, 3});
+    EXPECT_FALSE(readImageToRGBAFromMemory(tga.v.data(), tga.v.size(), &img));
+    fixtures::Bytes psd;
+    psd.str("8BPS").be16(1).zeros(6).be16(3).be32(20000).be32(20000).be16(8).be16(3).be32(0).be32(0).be32(0).be16(0);
+    psd.zeros(64);
+    EXPECT_FALSE(readImageToRGBAFromMemory(psd.v.data(), psd.v.size(), &img));
+
+    // Metafiles are told apart by content but not read.
+    fixtures::Bytes emf;
+    emf.le32(1).le32(88).zeros(32).str(" EMF").zeros(44);
+    const std::string emfPath = tempPath("m.emf");
+    writeFile(emfPath, emf.v);
+    EXPECT_EQ(guessFileType(emfPath.c_str()), kFileEmf);
+    EXPECT_FALSE(readImageToRGBA(emfPath.c_str(), &img));
+    std::remove(emfPath.c_str());
+
     const uint8_t text[] = "just some text, not a picture at all....";
     EXPECT_FALSE(readImageToRGBAFromMemory(text, sizeof text, &img));
     EXPECT_FALSE(readImageToRGBAFromMemory(nullptr, 10, &img));
@@ -159,6 +183,41 @@ TEST(Readers, TenThousandSquareReads) {
     EXPECT_EQ(img.pixels[last + 3], 255);
     EXPECT_EQ(img.pixels[last - 4], 0);
     std::free(img.pixels);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WriteJpeg, ReadsBackCloseWithItsDensity) {
+    // 16 x 16 flat (100, 150, 200) with alpha 7, quality 95: alpha dropped, colour within 3.
+    std::vector<uint8_t> rgba(16 * 16 * 4);
+    for (size_t i = 0; i < 256; ++i) rgba[i * 4] = 100, rgba[i * 4 + 1] = 150, rgba[i * 4 + 2] = 200, rgba[i * 4 + 3] = 7;
+    const std::string path = tempPath("w.jpg");
+    ASSERT_TRUE(writeJpeg(path.c_str(), rgba.data(), 16, 16, 4, 95, 300));
+    EXPECT_EQ(guessFileType(path.c_str()), kFileJpeg);
+    DecodedImage img{};
+    ASSERT_TRUE(readImageToRGBA(path.c_str(), &img));
+    ASSERT_EQ(img.width, 16);
+    for (size_t i = 0; i < 256; ++i) {
+        ASSERT_NEAR(img.pixels[i * 4], 100, 3);
+        ASSERT_NEAR(img.pixels[i * 4 + 1], 150, 3);
+        ASSERT_NEAR(img.pixels[i * 4 + 2], 200, 3);
+        ASSERT_EQ(img.pixels[i * 4 + 3], 255);
+    }
+    std::free(img.pixels);
+    // The JFIF segment: units 1 (dots per inch) at byte 13, then 300 and 300 big-endian.
+    FILE* f = std::fopen(path.c_str(), "rb");
+    uint8_t head[18];
+    ASSERT_EQ(std::fread(head, 1, sizeof head, f), sizeof head);
+    std::fclose(f);
+    EXPECT_EQ(std::memcmp(head + 6, "JFIF", 4), 0);
+    EXPECT_EQ(head[13], 1);
+    EXPECT_EQ(head[14] << 8 | head[15], 300);
+    EXPECT_EQ(head[16] << 8 | head[17], 300);
+    std::remove(path.c_str());
+    EXPECT_FALSE(writeJpeg(path.c_str(), rgba.data(), 16, 16, 2, 95, 300));
+    EXPECT_FALSE(writeJpeg("/nonexistent-dir/x.jpg", rgba.data(), 16, 16, 4, 95, 300));
 }
 
 }  // namespace

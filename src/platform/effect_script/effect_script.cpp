@@ -136,7 +136,7 @@ uint8_t clampByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 
 
 // Source-over of a straight-alpha colour with coverage 0..1 onto an RGBA pixel.
 void blendOver(uint8_t* px, const int32_t* rgba, double coverage) {
-    const double sa = rgba[3] / 255.0 * coverage;
+    const double sa = clampByte(rgba[3]) / 255.0 * coverage;
     if (sa <= 0.0) return;
     const double da = px[3] / 255.0;
     const double oa = sa + da * (1.0 - sa);
@@ -178,7 +178,8 @@ bool runCommand(const Command& c, uint8_t* rgba, int32_t w, int32_t h, std::vect
                 t = std::clamp(t, 0.0, 1.0);
                 uint8_t* px = rgba + (static_cast<size_t>(y) * w + x) * 4;
                 for (int k = 0; k < 4; ++k)
-                    px[k] = clampByte(static_cast<int32_t>(std::lround(a[4 + k] + (a[8 + k] - a[4 + k]) * t)));
+                    px[k] = clampByte(static_cast<int32_t>(std::lround(
+                        std::clamp(a[4 + k] + (static_cast<double>(a[8 + k]) - a[4 + k]) * t, -1.0, 256.0))));
             }
         return true;
     }

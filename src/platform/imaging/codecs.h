@@ -22,7 +22,9 @@ bool isGif(const uint8_t* d, size_t n);
 bool isBmp(const uint8_t* d, size_t n);
 bool isPsd(const uint8_t* d, size_t n);
 bool isPcx(const uint8_t* d, size_t n);
-bool isTga(const uint8_t* d, size_t n);  // no magic: a strict header plausibility check
+bool isTga(const uint8_t* d, size_t n);
+bool isEmf(const uint8_t* d, size_t n);
+bool isWmf(const uint8_t* d, size_t n);  // no magic: a strict header plausibility check
 
 bool decodePng(const uint8_t* d, size_t n, DecodedImage* out);
 bool decodeJpeg(const uint8_t* d, size_t n, DecodedImage* out);

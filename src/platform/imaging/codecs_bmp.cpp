@@ -59,7 +59,7 @@ bool decodeBmp(const uint8_t* d, size_t n, DecodedImage* out) {
     uint32_t compression = kRgb, colorsUsed = 0;
     if (headerSize == 12) {
         width = r.le16();
-        height = static_cast<int16_t>(r.le16());
+        height = r.le16();  // unsigned here: core headers have no top-down form
         planes = r.le16();
         bits = r.le16();
     } else {
@@ -96,7 +96,6 @@ bool decodeBmp(const uint8_t* d, size_t n, DecodedImage* out) {
         blue = makeMask(bm);
         alpha = makeMask(am);
         useAlpha = am != 0;
-        if (headerSize == 40) r.skip(compression == kAlphaBitfields ? 16 : 12);
     } else if (bits == 16) {
         red = makeMask(0x7C00);
         green = makeMask(0x03E0);
@@ -118,7 +117,6 @@ bool decodeBmp(const uint8_t* d, size_t n, DecodedImage* out) {
         if (count > maxColors) return false;
         const size_t entry = headerSize == 12 ? 3 : 4;
         r.seek(infoStart + headerSize);
-        if (compression == kBitfields) r.skip(12);
         palette.resize(static_cast<size_t>(count) * 4);
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t b = r.u8(), g = r.u8(), rr = r.u8();

@@ -37,6 +37,10 @@ bool decodePcx(const uint8_t* d, size_t n, DecodedImage* out) {
     }
     const size_t lineBytes = static_cast<size_t>(bytesPerLine) * planes;
     const size_t total = lineBytes * height;
+    if (static_cast<int64_t>(width) * height > kMaxDecodedPixels) return false;
+    // A two-byte run gives at most 63 bytes: a file too short for its size is
+    // refused before anything is allocated for it.
+    if (dataEnd <= 128 || total / 32 > dataEnd - 128) return false;
     std::vector<uint8_t> raw(total);
     size_t p = 128, i = 0;
     if (encoding == 1) {

@@ -38,17 +38,31 @@ bool decodePsd(const uint8_t* d, size_t n, DecodedImage* out) {
     const size_t rowBytes = static_cast<size_t>(width) * bytesPerSample;
     if (static_cast<int64_t>(width) * height > kMaxDecodedPixels) return false;
 
-    // Planar samples of the channels we use, one after the other.
-    std::vector<uint8_t> planes(rowBytes * height * used);
+    // Everything is checked against the file before the planes are allocated,
+    // so a short file cannot make us reserve memory for a picture it lacks.
+    std::vector<uint16_t> counts;
     if (compression == 0) {
         if (r.left() / rowBytes / height < static_cast<size_t>(used)) return false;
-        std::memcpy(planes.data(), r.here(), planes.size());
     } else {
-        // Byte counts of every row of every channel come first.
+        // Byte counts of every row of every channel come first; a PackBits
+        // pair gives at most 128 bytes.
         const size_t rows = static_cast<size_t>(height) * channels;
         if (r.left() / 2 < rows) return false;
-        std::vector<uint16_t> counts(rows);
-        for (size_t i = 0; i < rows; ++i) counts[i] = r.be16();
+        counts.resize(rows);
+        size_t sum = 0;
+        for (size_t i = 0; i < rows; ++i) {
+            counts[i] = r.be16();
+            if (i < static_cast<size_t>(height) * used) {
+                if (static_cast<size_t>(counts[i]) * 64 < rowBytes) return false;
+                sum += counts[i];
+            }
+        }
+        if (sum > r.left()) return false;
+    }
+    std::vector<uint8_t> planes(rowBytes * height * used);
+    if (compression == 0) {
+        std::memcpy(planes.data(), r.here(), planes.size());
+    } else {
         for (size_t row = 0; row < static_cast<size_t>(height) * used; ++row) {
             const size_t len = counts[row];
             if (r.left() < len) return false;

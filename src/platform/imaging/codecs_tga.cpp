@@ -98,10 +98,13 @@ bool decodeTga(const uint8_t* d, size_t n, DecodedImage* out) {
         }
         if (!r.ok()) return false;
     }
+    // A run packet of 1 + bytes bytes gives at most 128 pixels: refuse a file
+    // too short for its size before allocating the picture.
+    const size_t total = static_cast<size_t>(h.width) * h.height;
+    if ((h.imageType & 8) && total / 128 > r.left()) return false;
     if (!allocDecoded(h.width, h.height, out)) return false;
     const uint8_t base = h.imageType & ~8;
     const int bytes = (h.bits + 7) / 8;
-    const size_t total = static_cast<size_t>(h.width) * h.height;
     const bool topOrigin = h.descriptor & 0x20, rightOrigin = h.descriptor & 0x10;
     auto place = [&](size_t i, const uint8_t* s) {
         const size_t fileRow = i / h.width, fileCol = i % h.width;

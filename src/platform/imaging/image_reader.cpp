@@ -3,6 +3,7 @@
 // or oversized input and frees what it allocated on every path.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <vector>
 
 #include "platform/imaging/codecs.h"
@@ -45,6 +46,18 @@ bool isPcx(const uint8_t* d, size_t n) {
            (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8);
 }
 
+// Metafiles are recognised so callers can tell them from damaged pictures;
+// rendering them is not offered yet, so reading one is refused.
+bool isEmf(const uint8_t* d, size_t n) {
+    return n >= 44 && d[0] == 1 && d[1] == 0 && d[2] == 0 && d[3] == 0 && std::memcmp(d + 40, " EMF", 4) == 0;
+}
+bool isWmf(const uint8_t* d, size_t n) {
+    // The placeable header's key, or a plain header (type 1 or 2, 9 words).
+    if (n >= 4 && d[0] == 0xD7 && d[1] == 0xCD && d[2] == 0xC6 && d[3] == 0x9A) return true;
+    return n >= 18 && (d[0] == 1 || d[0] == 2) && d[1] == 0 && d[2] == 9 && d[3] == 0 && (d[4] == 0 || d[4] == 1) &&
+           d[5] == 3;
+}
+
 }  // namespace codecs
 
 namespace {
@@ -61,6 +74,8 @@ int32_t typeOf(const uint8_t* d, size_t n) {
     if (isTiff(d, n)) return kFileTiff;
     if (isBmp(d, n)) return kFileBmp;
     if (isPsd(d, n)) return kFilePsd;
+    if (isEmf(d, n)) return kFileEmf;
+    if (isWmf(d, n)) return kFileWmf;
     if (isPcx(d, n)) return kFilePcx;
     if (isTga(d, n)) return kFileTga;
     return kFileUnknown;
@@ -111,6 +126,8 @@ bool readImageToRGBAFromMemory(const uint8_t* data, size_t size, DecodedImage* o
     if (!data || size == 0 || !out) return false;
     DecodedImage img{nullptr, 0, 0};
     bool ok = false;
+    // Our own readers keep scratch in vectors; running out of memory is a refusal like any other.
+    try {
     switch (typeOf(data, size)) {
         case kFilePng: ok = decodePng(data, size, &img); break;
         case kFileJpeg: ok = decodeJpeg(data, size, &img); break;
@@ -121,6 +138,9 @@ bool readImageToRGBAFromMemory(const uint8_t* data, size_t size, DecodedImage* o
         case kFilePcx: ok = decodePcx(data, size, &img); break;
         case kFileTga: ok = decodeTga(data, size, &img); break;
         default: break;
+    }
+    } catch (const std::exception&) {
+        ok = false;
     }
     if (!ok) {
         freeDecoded(&img);

@@ -115,6 +115,8 @@ enum FileType : int32_t {
     kFileTga = 12,
     kFilePcx = 13,
 };
+// Metafiles (7, 8) are recognised but not read yet. TGA, which has no magic
+// number, is reported only when its whole header is consistent.
 int32_t guessFileType(const char* path);
 
 // Decoded pixels, malloc-owned: the caller copies and releases them with std::free.
@@ -137,5 +139,11 @@ bool writePng(const char* path, const uint8_t* pixels, int32_t width, int32_t he
 // The same with a chosen zlib level 0..9 (others: 6).
 bool writePngLevel(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
                    int32_t pixelsPerMetre, int32_t level);
+
+// Writes RGB24 (channels 3) or RGBA32 (channels 4, alpha dropped), packed
+// rows, as baseline JPEG of quality 1..100 (clamped) with a density record in
+// dots per inch when dpi is 1..65535. A failed write removes the file.
+bool writeJpeg(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
+               int32_t quality, int32_t dpi);
 
 }  // namespace mrv::platform
