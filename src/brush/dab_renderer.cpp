@@ -316,7 +316,10 @@ inline void multiplyOver(const int32_t c[4], const uint16_t* d, uint32_t v, int3
     }
 }
 
-template <bool kRotate, bool kGrit, bool kPickup, MixFamily kFamily>
+// kPlain: the common brush (no rotation, grit, pick-up, opacity scale,
+// TextureMap, mask, solid mode, variation, erase or lock, "Normal", opaque
+// colour); the per-pixel tests of the optional stages are compiled out.
+template <bool kRotate, bool kGrit, bool kPickup, MixFamily kFamily, bool kPlain = false>
 void paintRows(DabJob& j) {
     const Placement& pl = j.place;
     const int32_t columns = std::max(j.xeTarget - pl.xs, 0);
@@ -374,11 +377,11 @@ void paintRows(DabJob& j) {
                 if (static_cast<int32_t>(grit[shapeIndex]) > densityLimit) continue;
             }
             uint32_t v = shape[shapeIndex];
-            if (scaleByAlpha) v = (v * alphaScale) >> kAlphaScaleShift;
-            if (tex && tex[i] < kTextureNeutral) v = (v * tex[i]) >> 8;
-            if (msk && msk[i] < kChannelMax) v = (v * msk[i]) >> 16;
+            if (!kPlain && scaleByAlpha) v = (v * alphaScale) >> kAlphaScaleShift;
+            if (!kPlain && tex && tex[i] < kTextureNeutral) v = (v * tex[i]) >> 8;
+            if (!kPlain && msk && msk[i] < kChannelMax) v = (v * msk[i]) >> 16;
             if (v == 0) continue;
-            if (solid) v = kChannelMax;
+            if (!kPlain && solid) v = kChannelMax;
 
             int32_t c[4];
             uint16_t* bp = nullptr;
@@ -386,14 +389,21 @@ void paintRows(DabJob& j) {
                 bp = j.blend + static_cast<int64_t>(row) * j.bmStride + static_cast<int64_t>(col) * 4;
                 pickedColour(j, bp, c, v);
             } else {
-                plainColour(j, c);
+                if constexpr (kPlain) {
+                    c[0] = j.dab[0];
+                    c[1] = j.dab[1];
+                    c[2] = j.dab[2];
+                    c[3] = j.dab[3];
+                } else {
+                    plainColour(j, c);
+                }
             }
 
             const int32_t da = out[3];
             int32_t n[3];
             int32_t na;
             int32_t seen[4];  // the target as the compositing saw it, for the remix
-            if (!kPickup && kFamily == MixFamily::Normal && fullCoverOn && v == kChannelMax && da != 0) {
+            if (!kPickup && kFamily == MixFamily::Normal && (kPlain || fullCoverOn) && v == kChannelMax && da != 0) {
                 n[0] = j.fullCover[0];
                 n[1] = j.fullCover[1];
                 n[2] = j.fullCover[2];
@@ -486,7 +496,7 @@ void paintRows(DabJob& j) {
                 }
             }
 
-            if (erase) {
+            if (!kPlain && erase) {
                 // Erasing writes alpha only; with the blob lock it spares what
                 // lies outside the blob and never thins the blob below a floor.
                 if (lockBlob) {
@@ -497,12 +507,14 @@ void paintRows(DabJob& j) {
                 }
                 continue;
             }
-            if (writeColour) {
+            if (kPlain || writeColour) {
                 out[0] = static_cast<uint16_t>(n[0]);
                 out[1] = static_cast<uint16_t>(n[1]);
                 out[2] = static_cast<uint16_t>(n[2]);
             }
-            if (writeAlpha) {
+            if constexpr (kPlain) {
+                out[3] = static_cast<uint16_t>(na);
+            } else if (writeAlpha) {
                 if (lockBlob && (da <= kBlobFaint || na <= kBlobFaint)) continue;
                 out[3] = static_cast<uint16_t>(alphaLevel > 0 ? alphaLevel : na);
             }
@@ -671,7 +683,13 @@ bool drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
         j.fullCoverOn = !j.erase && j.dab[3] == kChannelMax && !j.colourVary.on() && !j.lumVary.on();
         for (int i = 0; i < 3; ++i) j.fullCover[i] = static_cast<int32_t>((65535u * static_cast<uint32_t>(j.dab[i])) >> 16);
 
-        const RowPainter paint = choosePainter(brush.rotateMode == 1, j.grit != nullptr, pickup, mixFamilyOf(brush.mixMode));
+        const bool rotate = brush.rotateMode == 1;
+        const MixFamily family = mixFamilyOf(brush.mixMode);
+        const bool plain = !rotate && !j.grit && !pickup && family == MixFamily::Normal && !j.scaleByAlpha &&
+                           !j.texture && !j.mask && !j.solid && j.fullCoverOn && j.writeColour && j.writeAlpha &&
+                           !j.lockBlob && j.alphaLevel <= 0;
+        const RowPainter paint = plain ? &paintRows<false, false, false, MixFamily::Normal, true>
+                                       : choosePainter(rotate, j.grit != nullptr, pickup, family);
         paint(j);
     }
 
