@@ -162,6 +162,10 @@ MRV_API void MRV_LoadRGBA32Into(const uint8_t* data, int32_t stride, int32_t n, 
    loaded; 0 when layer n is empty, or when the blob is null, truncated, corrupt or of
    the wrong size (then the layer is unchanged and LastError is set). */
 MRV_API int32_t MRV_LoadRGBA32LayerCompressed(const uint8_t* blob, int32_t ignored, int32_t length, int32_t n);
+/* The older loader: if adjust, weights data's alpha by the selection and texture (in
+   place, over w x h); clears the selection on the current layer to transparent; then
+   blends the canvas-sized data over layer n (Normal, full opacity, its alpha lock). */
+MRV_API void MRV_LoadRGBA32Layer_BAD(uint8_t* data, int32_t ignored, int32_t n, int32_t w, int32_t h, int32_t adjust);
 /* Loads canvas-sized RGB24 into the current layer's colour; alpha untouched. */
 MRV_API void MRV_LoadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection);
 /* Loads the first byte of each RGB24 pixel into the current layer's alpha where that

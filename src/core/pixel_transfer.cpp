@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compositing/blend_kernel.h"
+#include "compositing/merges.h"
 #include "core/engine_state.h"
 #include "core/memory.h"
 #include "core/pixel_formats.h"
@@ -210,6 +212,19 @@ int32_t loadRGBA32LayerCompressed(const uint8_t* blob, int32_t length, int32_t n
     *refused = false;
     loadRGBA32IntoSlot(*s, buffer.get(), s->width * 4, 0, 0, s->width, s->height, 0);
     return 1;
+}
+
+void loadRGBA32LayerBlended(uint8_t* data, int32_t n, int32_t w, int32_t h, int32_t adjust) {
+    LayerSlot* s = layerByNumber(n);
+    if (!s || !data) return;
+    // The selection and the texture shape the incoming alpha (in the host's
+    // buffer, as callers of this path expect), the selected part of the
+    // current layer is cleared, and the picture is then laid over layer n.
+    if (adjust & 0xFF) adjustRGBA32RectByMaskAndTexture(data, 0, 0, w, h);
+    clearMasked(0, 0, 0, 0);
+    constexpr int32_t kModeNormal = 0;
+    constexpr int32_t kFullOpacity = 255;
+    applyRGBA32ToLayer(data, *s, kModeNormal, 0, kFullOpacity, s->alphaLocked);
 }
 
 void loadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection) {

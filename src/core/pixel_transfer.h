@@ -30,6 +30,11 @@ void loadRGBA32(const uint8_t* data, int32_t stride, int32_t useSelection);
 // Inflates a whole-layer blob into layer n. 1 when loaded; 0 when the layer is
 // empty or the blob is refused (null, truncated, corrupt, wrong size).
 int32_t loadRGBA32LayerCompressed(const uint8_t* blob, int32_t length, int32_t n, bool* refused);
+// The older loader: optionally weights data's alpha by the selection and the
+// texture (in place), clears the selection on the current layer, then blends
+// the canvas-sized data over layer n in Normal mode at full opacity, keeping
+// layer n's alpha when it is alpha-locked.
+void loadRGBA32LayerBlended(uint8_t* data, int32_t n, int32_t w, int32_t h, int32_t adjust);
 void loadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection);
 void loadRGB24ToAlpha(const uint8_t* data, int32_t stride, int32_t useSelection);
 void loadBGR24(const uint8_t* data, int32_t stride, int32_t w, int32_t h);

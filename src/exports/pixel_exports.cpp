@@ -39,6 +39,11 @@ MRV_API int32_t MRV_LoadRGBA32LayerCompressed(const uint8_t* blob, int32_t ignor
     });
 }
 
+MRV_API void MRV_LoadRGBA32Layer_BAD(uint8_t* data, int32_t ignored, int32_t n, int32_t w, int32_t h,
+                                     int32_t adjust) {
+    guardedVoid("LoadRGBA32Layer Excpt", [&] { loadRGBA32LayerBlended(data, n, w, h, adjust); });
+}
+
 MRV_API void MRV_LoadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection) {
     guardedVoid("LoadRGB24 Excpt", [&] { loadRGB24(data, stride, useSelection); });
 }

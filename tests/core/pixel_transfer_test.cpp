@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "compositing/blend_kernel.h"
 #include "core/engine_state.h"
 #include "core/pixel_formats.h"
 #include "core/pixel_weights.h"
@@ -840,6 +841,50 @@ TEST_F(PixelTransfer, BadLayerNumbersAndNullBuffersChangeNothing) {
     MRV_RGBA64RectToRGBA32(nullptr, 0, 0, 1, 1, 1, 0, b8.data());
     MRV_RGBA64RectToRGBA24(b16.data(), 0, 0, 1, 1, 1, 0, nullptr);
     EXPECT_EQ(snapshot(2), before);
+}
+
+}  // namespace
+
+namespace {
+
+// The older blended loader: adjust, clear the selection on the current layer,
+// then lay the picture over layer n through the compositing path.
+TEST_F(PixelTransfer, BlendedLoaderAdjustsClearsAndBlends) {
+    fillLayer(2, kD);
+    ASSERT_EQ(MRV_CreateLayer(3, kW, kH), 1);
+    ASSERT_EQ(MRV_CreateLayer(4, kW, kH), 1);
+    fillMask(0xFFFF);
+    engine().selection.maskPlane[1] = 0x8000;
+    std::vector<uint8_t> data(kW * kH * 4);
+    for (int i = 0; i < kW * kH; ++i) {
+        data[i * 4 + 0] = 200;
+        data[i * 4 + 1] = 100;
+        data[i * 4 + 2] = 50;
+        data[i * 4 + 3] = 255;
+    }
+    MRV_LoadRGBA32Layer_BAD(data.data(), 0, 3, kW, kH, 1);
+    // Alpha weighted by 16-bit mask: w = (32768 * 65535) >> 16 = 32767;
+    // trunc(32767 / 65535 * 255) = 127. Full-weight pixels keep 255.
+    EXPECT_EQ(data[1 * 4 + 3], 127);
+    EXPECT_EQ(data[0 * 4 + 3], 255);
+    // The current layer was cleared under the selection: fully selected ->
+    // (0, 0, 0, 0); weight 32768 -> colour (d * 32767 >> 8) >> 8, alpha 65535.
+    EXPECT_EQ(get(2, 0, 0), (Px{0, 0, 0, 0}));
+    EXPECT_EQ(get(2, 1, 0), (Px{4999, 9999, 14999, 65535}));
+    // Layer 3 got exactly what the compositing path makes of the adjusted data.
+    mrv::applyRGBA32ToLayer(data.data(), engine().core.layers[4], 0, 0, 255, 0);
+    EXPECT_EQ(snapshot(3), snapshot(4));
+    EXPECT_NE(get(3, 0, 0), (Px{0, 0, 0, 0}));
+    // An alpha-locked target keeps its alpha; an empty target changes nothing,
+    // not even the current layer.
+    fillLayer(3, Px{1, 2, 3, 777});
+    MRV_SetLayerOptions(3, 1, 1, 100, "Normal");
+    MRV_LoadRGBA32Layer_BAD(data.data(), 0, 3, kW, kH, 0);
+    EXPECT_EQ(get(3, 2, 2)[3], 777);
+    fillLayer(2, kD);
+    MRV_LoadRGBA32Layer_BAD(data.data(), 0, 9, kW, kH, 1);
+    MRV_LoadRGBA32Layer_BAD(nullptr, 0, 3, kW, kH, 1);
+    EXPECT_EQ(get(2, 0, 0), kD);
 }
 
 }  // namespace
