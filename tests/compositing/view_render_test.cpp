@@ -367,3 +367,33 @@ TEST(Merge, ThreadedAndPlainAreBitIdentical) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Render, Texturize3StrokeShowsOnlyWhereCurrentNumberMatchesItsPosition) {
+    makeCanvas(2, 1);
+    fillLayer(1, {65280, 65280, 65280, 65535});
+    addLayer(3, "Normal");
+    MRV_CreatePaintLayer(100, "Texturize3");
+    mrv::LayerSlot& paint = mrv::engine().core.paintLayer;
+    const uint16_t stroke[4] = {0x1080, 0x2080, 0x3080, 65535};
+    for (int i = 0; i < 4; ++i) paint.pixels[i] = stroke[i];
+    MRV_SetViewSize(2, 1);
+    // Current layer 1: the list is (layer 1, stroke), the stroke sits at
+    // position 1 = currentLayerNum and shows as an opaque copy.
+    MRV_SetLayer(1);
+    std::vector<uint8_t> v(6, kCanary);
+    MRV_Render(v.data(), 6, 0, 0, 2, 1);
+    EXPECT_EQ(v[0], 0x30);
+    EXPECT_EQ(v[1], 0x20);
+    EXPECT_EQ(v[2], 0x10);
+    EXPECT_EQ(v[3], 255);
+    // Current layer 3: (layer 1, layer 3, stroke): position 2 != 3, the
+    // accumulator stays as it was.
+    MRV_SetLayer(3);
+    MRV_Render(v.data(), 6, 0, 0, 2, 1);
+    EXPECT_EQ(v[0], 255);
+    EXPECT_EQ(v[2], 255);
+}
+
+}  // namespace
