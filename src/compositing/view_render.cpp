@@ -225,6 +225,67 @@ inline void finishPixel(const Accumulator& acc, const Plan& plan, int32_t x, int
     out[2] = static_cast<uint8_t>(ch[0] >> 8);
 }
 
+// True when the row's first entry is the forced-opaque background in an
+// ordinary mode that draws over an empty accumulator, lying under every
+// column on show.
+bool backgroundCoversRow(const Entry& e, int32_t y, int32_t nu) {
+    return e.forcedOpaque && e.mode <= kLastPlainMode && !isTexturizeMode(e.mode) && e.validCols == nu &&
+           y < e.slot->height;
+}
+
+// The background entry laid over a row of empty accumulators: its alpha is
+// 65535 through the opacity, the mask never applies to it, and an empty
+// accumulator takes the entry's colour as it is.
+void backgroundRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc, int32_t nu) {
+    const LayerSlot& s = *e.slot;
+    const uint16_t* row = s.pixels + static_cast<size_t>(y) * s.stride;
+    const uint16_t sa = static_cast<uint16_t>(applyOpacity(65535, e.opacity));
+    const int32_t* colX = plan.colX.data();
+    if (plan.contiguous) {
+        const uint16_t* px = row + static_cast<size_t>(colX[0]) * 4;
+        for (int32_t u = 0; u < nu; ++u, px += 4) acc[u] = Accumulator{Float4{0, 0, 0, 0}, px[0], px[1], px[2], sa, true};
+    } else {
+        for (int32_t u = 0; u < nu; ++u) {
+            const uint16_t* px = row + static_cast<size_t>(colX[u]) * 4;
+            acc[u] = Accumulator{Float4{0, 0, 0, 0}, px[0], px[1], px[2], sa, true};
+        }
+    }
+}
+
+// finishPixel for a row without tracing or overlay whose unique columns are
+// the displayed ones: the checkerboard alone remains.
+void finishPlainRow(const Accumulator* acc, const Plan& plan, int32_t y, int32_t nu, uint8_t* out) {
+    const int32_t* colX = plan.colX.data();
+    const int32_t ySquare = y >> kSquareShift;
+    for (int32_t u = 0; u < nu; ++u, out += 3) {
+        const Accumulator& a = acc[u];
+        uint32_t r, g, b, A;
+        if (a.direct) {
+            r = a.dr;
+            g = a.dg;
+            b = a.db;
+            A = a.da;
+        } else {
+            const Int4 c = __builtin_convertvector(a.c * Float4{kColourScale, kColourScale, kColourScale, kAlphaScale}, Int4);
+            r = static_cast<uint32_t>(c[0]);
+            g = static_cast<uint32_t>(c[1]);
+            b = static_cast<uint32_t>(c[2]);
+            A = static_cast<uint32_t>(c[3]);
+        }
+        if (A < 65535) {
+            const int32_t x = colX[u];
+            const uint32_t c = (((x >> kSquareShift) + ySquare) & 1) ? kCheckerDark : kCheckerLight;
+            const uint32_t bg = (c * (65535 - A)) >> 8;
+            r = (((A * r) >> 8) + bg) >> 8;
+            g = (((A * g) >> 8) + bg) >> 8;
+            b = (((A * b) >> 8) + bg) >> 8;
+        }
+        out[0] = static_cast<uint8_t>(b >> 8);
+        out[1] = static_cast<uint8_t>(g >> 8);
+        out[2] = static_cast<uint8_t>(r >> 8);
+    }
+}
+
 void renderRows(const Plan& plan, uint8_t* buffer, ptrdiff_t stride, int32_t rowBegin, int32_t rowEnd,
                 std::vector<Accumulator>& acc) {
     const int32_t nu = static_cast<int32_t>(plan.colX.size());
@@ -239,8 +300,22 @@ void renderRows(const Plan& plan, uint8_t* buffer, ptrdiff_t stride, int32_t row
             std::memmove(out, out - stride, rowBytes);
             continue;
         }
-        std::fill(acc.begin(), acc.end(), Accumulator{Float4{0, 0, 0, 0}, 0, 0, 0, 0, true});
-        for (const Entry& e : plan.entries) table[static_cast<size_t>(e.mode)](e, plan, y, acc.data());
+        const Entry* first = plan.entries.data();
+        const Entry* end = first + plan.entries.size();
+        if (first != end && backgroundCoversRow(*first, y, nu)) {
+            // The forced-opaque background meets an empty accumulator at every
+            // column, so each pixel is a plain copy with the opacity-scaled
+            // alpha: no need to clear the row first.
+            backgroundRow(*first, plan, y, acc.data(), nu);
+            ++first;
+        } else {
+            std::fill(acc.begin(), acc.end(), Accumulator{Float4{0, 0, 0, 0}, 0, 0, 0, 0, true});
+        }
+        for (const Entry* e = first; e != end; ++e) table[static_cast<size_t>(e->mode)](*e, plan, y, acc.data());
+        if (!plan.trace && !plan.maskPlane && plan.repeat == 1) {
+            finishPlainRow(acc.data(), plan, y, nu, out);
+            continue;
+        }
         for (int32_t u = 0; u < nu; ++u) {
             uint8_t bytes[3];
             finishPixel(acc[static_cast<size_t>(u)], plan, plan.colX[static_cast<size_t>(u)], y, maskY, u, bytes);
