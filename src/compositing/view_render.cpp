@@ -38,6 +38,7 @@ constexpr uint32_t kCheckerDark = 0x9FFF;
 constexpr uint32_t kCheckerLight = 0xFFFF;
 constexpr int32_t kSquareShift = 5;  // checkerboard and overlay squares are 32 x 32 canvas pixels
 constexpr uint32_t kOverlayHalf = 0x7FFF;
+constexpr int32_t kTileColumns = 256;  // 256 accumulators of 32 bytes: 8 KiB
 
 struct Accumulator {
     Float4 c;  // straight red, green, blue on 0..1 and the alpha, while !direct
@@ -112,7 +113,7 @@ inline void setDirect(Accumulator& acc, int32_t r, int32_t g, int32_t b, int32_t
 
 // One list entry laid over the accumulators of canvas row y.
 template <int32_t Mode, bool Contiguous>
-void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc) {
+void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc, int32_t uBegin, int32_t uEnd) {
     constexpr bool kAlphaFamily = Mode > kLastPlainMode;
     const LayerSlot& s = *e.slot;
     if (y >= s.height) return;
@@ -127,7 +128,8 @@ void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc) {
     const int32_t firstX = colX[0];
     const int32_t opacity = e.opacity;
     const bool forced = e.forcedOpaque;
-    for (int32_t u = 0; u < e.validCols; ++u) {
+    const int32_t uStop = std::min(uEnd, e.validCols);
+    for (int32_t u = uBegin; u < uStop; ++u) {
         const int32_t x = Contiguous ? firstX + u : colX[u];
         const uint16_t* px = row + static_cast<size_t>(x) * 4;
         int32_t sa = px[3];
@@ -170,7 +172,7 @@ void entryRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc) {
     }
 }
 
-using EntryRowFn = void (*)(const Entry&, const Plan&, int32_t, Accumulator*);
+using EntryRowFn = void (*)(const Entry&, const Plan&, int32_t, Accumulator*, int32_t, int32_t);
 
 template <size_t... I>
 constexpr std::array<EntryRowFn, sizeof...(I)> makeEntryTable(std::index_sequence<I...>, std::false_type) {
@@ -228,24 +230,24 @@ inline void finishPixel(const Accumulator& acc, const Plan& plan, int32_t x, int
 // True when the row's first entry is the forced-opaque background in an
 // ordinary mode that draws over an empty accumulator, lying under every
 // column on show.
-bool backgroundCoversRow(const Entry& e, int32_t y, int32_t nu) {
-    return e.forcedOpaque && e.mode <= kLastPlainMode && !isTexturizeMode(e.mode) && e.validCols == nu &&
+bool backgroundCoversRow(const Entry& e, int32_t y, int32_t uEnd) {
+    return e.forcedOpaque && e.mode <= kLastPlainMode && !isTexturizeMode(e.mode) && e.validCols >= uEnd &&
            y < e.slot->height;
 }
 
 // The background entry laid over a row of empty accumulators: its alpha is
 // 65535 through the opacity, the mask never applies to it, and an empty
 // accumulator takes the entry's colour as it is.
-void backgroundRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc, int32_t nu) {
+void backgroundRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc, int32_t uBegin, int32_t uEnd) {
     const LayerSlot& s = *e.slot;
     const uint16_t* row = s.pixels + static_cast<size_t>(y) * s.stride;
     const uint16_t sa = static_cast<uint16_t>(applyOpacity(65535, e.opacity));
     const int32_t* colX = plan.colX.data();
     if (plan.contiguous) {
-        const uint16_t* px = row + static_cast<size_t>(colX[0]) * 4;
-        for (int32_t u = 0; u < nu; ++u, px += 4) acc[u] = Accumulator{Float4{0, 0, 0, 0}, px[0], px[1], px[2], sa, true};
+        const uint16_t* px = row + static_cast<size_t>(colX[0] + uBegin) * 4;
+        for (int32_t u = uBegin; u < uEnd; ++u, px += 4) acc[u] = Accumulator{Float4{0, 0, 0, 0}, px[0], px[1], px[2], sa, true};
     } else {
-        for (int32_t u = 0; u < nu; ++u) {
+        for (int32_t u = uBegin; u < uEnd; ++u) {
             const uint16_t* px = row + static_cast<size_t>(colX[u]) * 4;
             acc[u] = Accumulator{Float4{0, 0, 0, 0}, px[0], px[1], px[2], sa, true};
         }
@@ -254,10 +256,11 @@ void backgroundRow(const Entry& e, const Plan& plan, int32_t y, Accumulator* acc
 
 // finishPixel for a row without tracing or overlay whose unique columns are
 // the displayed ones: the checkerboard alone remains.
-void finishPlainRow(const Accumulator* acc, const Plan& plan, int32_t y, int32_t nu, uint8_t* out) {
+void finishPlainRow(const Accumulator* acc, const Plan& plan, int32_t y, int32_t uBegin, int32_t uEnd, uint8_t* out) {
     const int32_t* colX = plan.colX.data();
     const int32_t ySquare = y >> kSquareShift;
-    for (int32_t u = 0; u < nu; ++u, out += 3) {
+    out += static_cast<ptrdiff_t>(uBegin) * 3;
+    for (int32_t u = uBegin; u < uEnd; ++u, out += 3) {
         const Accumulator& a = acc[u];
         uint32_t r, g, b, A;
         if (a.direct) {
@@ -300,31 +303,40 @@ void renderRows(const Plan& plan, uint8_t* buffer, ptrdiff_t stride, int32_t row
             std::memmove(out, out - stride, rowBytes);
             continue;
         }
-        const Entry* first = plan.entries.data();
-        const Entry* end = first + plan.entries.size();
-        if (first != end && backgroundCoversRow(*first, y, nu)) {
-            // The forced-opaque background meets an empty accumulator at every
-            // column, so each pixel is a plain copy with the opacity-scaled
-            // alpha: no need to clear the row first.
-            backgroundRow(*first, plan, y, acc.data(), nu);
-            ++first;
-        } else {
-            std::fill(acc.begin(), acc.end(), Accumulator{Float4{0, 0, 0, 0}, 0, 0, 0, 0, true});
-        }
-        for (const Entry* e = first; e != end; ++e) table[static_cast<size_t>(e->mode)](*e, plan, y, acc.data());
-        if (!plan.trace && !plan.maskPlane && plan.repeat == 1) {
-            finishPlainRow(acc.data(), plan, y, nu, out);
-            continue;
-        }
-        for (int32_t u = 0; u < nu; ++u) {
-            uint8_t bytes[3];
-            finishPixel(acc[static_cast<size_t>(u)], plan, plan.colX[static_cast<size_t>(u)], y, maskY, u, bytes);
-            const int32_t first = u * plan.repeat;
-            const int32_t last = std::min(first + plan.repeat, plan.displayCols);
-            for (int32_t i = first; i < last; ++i) {
-                out[i * 3] = bytes[0];
-                out[i * 3 + 1] = bytes[1];
-                out[i * 3 + 2] = bytes[2];
+        // The row goes in tiles of columns, each taken through the whole
+        // list before the next, so that the tile's accumulators stay in the
+        // first-level cache instead of streaming a whole row of them past
+        // every entry.
+        const bool plainFinish = !plan.trace && !plan.maskPlane && plan.repeat == 1;
+        for (int32_t uBegin = 0; uBegin < nu; uBegin += kTileColumns) {
+            const int32_t uEnd = std::min(nu, uBegin + kTileColumns);
+            const Entry* first = plan.entries.data();
+            const Entry* end = first + plan.entries.size();
+            if (first != end && backgroundCoversRow(*first, y, uEnd)) {
+                // The forced-opaque background meets an empty accumulator at
+                // every column, so each pixel is a plain copy with the
+                // opacity-scaled alpha: no need to clear the tile first.
+                backgroundRow(*first, plan, y, acc.data(), uBegin, uEnd);
+                ++first;
+            } else {
+                std::fill(acc.begin() + uBegin, acc.begin() + uEnd, Accumulator{Float4{0, 0, 0, 0}, 0, 0, 0, 0, true});
+            }
+            for (const Entry* e = first; e != end; ++e)
+                table[static_cast<size_t>(e->mode)](*e, plan, y, acc.data(), uBegin, uEnd);
+            if (plainFinish) {
+                finishPlainRow(acc.data(), plan, y, uBegin, uEnd, out);
+                continue;
+            }
+            for (int32_t u = uBegin; u < uEnd; ++u) {
+                uint8_t bytes[3];
+                finishPixel(acc[static_cast<size_t>(u)], plan, plan.colX[static_cast<size_t>(u)], y, maskY, u, bytes);
+                const int32_t firstCol = u * plan.repeat;
+                const int32_t lastCol = std::min(firstCol + plan.repeat, plan.displayCols);
+                for (int32_t i = firstCol; i < lastCol; ++i) {
+                    out[i * 3] = bytes[0];
+                    out[i * 3 + 1] = bytes[1];
+                    out[i * 3 + 2] = bytes[2];
+                }
             }
         }
     }
