@@ -366,6 +366,87 @@ TEST(Merge, ThreadedAndPlainAreBitIdentical) {
     mrv::setCompositingThreads(0);
 }
 
+// A background of varied colours, recreated at the given width.
+void varyBackground(int32_t width, const char* mode, int32_t percent) {
+    const mrv::CoreState& c = mrv::engine().core;
+    MRV_DeleteLayer(1);
+    ASSERT_EQ(MRV_CreateLayer(1, width, c.canvasHeight), 1);
+    MRV_SetLayerOptions(1, 1, 0, percent, mode);
+    for (int32_t y = 0; y < c.canvasHeight; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            setPixel(1, x, y,
+                     {static_cast<uint16_t>(x * 1543 + y * 97), static_cast<uint16_t>(x * 311 + y * 7001),
+                      static_cast<uint16_t>(65535 - x * 977), static_cast<uint16_t>(x * 4099 + y * 13)});
+}
+
+// The background laid straight into an empty row must give what the general
+// entry loop gives: a layer 1 one column narrower than the view sends the
+// row through the general loop, and every column it still covers must come
+// out the same. The opacity and the partial alphas of the layer above make
+// the accumulators float ones.
+TEST(Render, BackgroundCopyMatchesGeneralLoop) {
+    for (const char* mode : {"Normal", "Multiply", "Screen"}) {
+        busyPicture(40, 30);
+        MRV_SetViewSize(40, 30);
+        varyBackground(40, mode, 60);
+        const View fast = render(0, 0, 40, 30, 40, 30);
+        varyBackground(39, mode, 60);
+        const View general = render(0, 0, 40, 30, 40, 30);
+        for (int32_t j = 0; j < 30; ++j)
+            for (int32_t i = 0; i < 39; ++i) ASSERT_EQ(fast.at(i, j), general.at(i, j)) << mode << " " << i << "," << j;
+    }
+}
+
+// Rows without tracing or overlay at 1:1 are finished by their own loop; a
+// magnified view goes through the general finish. Both must write the same
+// bytes for the same canvas pixel, checkerboard included (layer 1 is hidden,
+// so much of the picture is partly transparent).
+TEST(Render, PlainFinishMatchesMagnifiedFinish) {
+    busyPicture(70, 40);
+    MRV_SetLayerOptions(1, 0, 0, 100, "Normal");
+    // The overlay would differ on purpose between 1:1 and magnified views.
+    MRV_DisplayMask(0);
+    MRV_SetTracingMode(0);
+    // Nothing covers columns 60..69: the checkerboard shows there as it is.
+    for (int32_t n = 2; n <= 8; ++n)
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 60; x < 70; ++x) pixelAt(n, x, y)[3] = 0;
+    MRV_SetViewSize(140, 80);
+    MRV_SetScale(1, 1.0f);
+    const View plain = render(0, 0, 70, 40, 70, 40);
+    MRV_SetScale(2, 1.0f);
+    const View magnified = render(0, 0, 70, 40, 140, 80);
+    MRV_SetScale(1, 1.0f);
+    for (int32_t j = 0; j < 80; ++j)
+        for (int32_t i = 0; i < 140; ++i) ASSERT_EQ(magnified.at(i, j), plain.at(i / 2, j / 2)) << i << "," << j;
+    // Columns 60..63 lie in square column 1 and rows 0..31 in square row 0:
+    // an odd sum, the dark square 0x9FFF written as 159; from row 32 on the
+    // sum is even, the light square 0xFFFF written as 255.
+    EXPECT_EQ(plain.at(61, 5), (Bgr{159, 159, 159}));
+    EXPECT_EQ(plain.at(61, 35), (Bgr{255, 255, 255}));
+}
+
+// A row is composited in tiles of columns; where the tiles fall depends on
+// the rectangle's left edge. Rendering from other left edges must not
+// change a pixel, also with layers that end inside a tile (layer 1 and a
+// Normal layer narrower than the canvas).
+TEST(Render, ColumnTilesDoNotChangeAnyPixel) {
+    busyPicture(600, 12);
+    varyBackground(500, "Normal", 80);
+    ASSERT_EQ(MRV_CreateLayer(9, 300, 12), 1);
+    MRV_SetLayerOptions(9, 1, 0, 100, "Normal");
+    for (int32_t y = 0; y < 12; ++y)
+        for (int32_t x = 0; x < 300; ++x) setPixel(9, x, y, {40000, 20000, 0, static_cast<uint16_t>(x * 300)});
+    MRV_SetViewSize(600, 12);
+    MRV_SetScale(1, 1.0f);
+    const View whole = render(0, 0, 600, 12, 600, 12);
+    for (int32_t x0 : {1, 100, 255, 257, 299, 511}) {
+        const View part = render(x0, 0, 600 - x0, 12, 600 - x0, 12);
+        for (int32_t j = 0; j < 12; ++j)
+            for (int32_t i = 0; i < 600 - x0; ++i) ASSERT_EQ(part.at(i, j), whole.at(x0 + i, j)) << x0 << " " << i;
+    }
+}
+
 }  // namespace
 
 namespace {
