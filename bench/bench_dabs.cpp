@@ -127,10 +127,10 @@ void BM_Dab(benchmark::State& state, Kind kind) {
 
 BENCHMARK_CAPTURE(BM_Dab, hard_current_layer, Kind::Hard)->Arg(8)->Arg(16)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
 BENCHMARK_CAPTURE(BM_Dab, hard_paint_layer, Kind::HardPaintLayer)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(BM_Dab, soft_round, Kind::Soft)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_Dab, grit_paper, Kind::Grit)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_Dab, pickup_remix, Kind::PickUp)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_Dab, rotated, Kind::Rotate)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_Dab, soft_light_42, Kind::SoftLight)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_Dab, soft_round, Kind::Soft)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
+BENCHMARK_CAPTURE(BM_Dab, grit_paper, Kind::Grit)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
+BENCHMARK_CAPTURE(BM_Dab, pickup_remix, Kind::PickUp)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
+BENCHMARK_CAPTURE(BM_Dab, rotated, Kind::Rotate)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
+BENCHMARK_CAPTURE(BM_Dab, soft_light_42, Kind::SoftLight)->Arg(8)->Arg(32)->Arg(64)->Arg(128)->Arg(256);
 
 BENCHMARK_MAIN();
