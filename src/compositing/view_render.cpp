@@ -38,6 +38,8 @@ constexpr uint32_t kCheckerDark = 0x9FFF;
 constexpr uint32_t kCheckerLight = 0xFFFF;
 constexpr int32_t kSquareShift = 5;  // checkerboard and overlay squares are 32 x 32 canvas pixels
 constexpr uint32_t kOverlayHalf = 0x7FFF;
+// Layer pixels are asked for this far ahead of the pixel loop: every entry
+// streams its own row, more streams than the hardware follows on its own.
 constexpr int32_t kPrefetchPixels = 128;
 constexpr int32_t kTileColumns = 512;  // 512 accumulators of 32 bytes: 16 KiB
 
