@@ -85,13 +85,19 @@ struct WeightSources {
     }
 };
 
+// Widens the colour of count host pixels (bytesPerPixel 3 or 4) into RGBA64,
+// leaving the destination's alpha as it is.
+void widenColourRow(uint16_t* d, const uint8_t* s, int32_t count, int32_t bytesPerPixel) {
+    for (int32_t i = 0; i < count; ++i) {
+        d[i * 4 + 0] = widen8(s[i * bytesPerPixel + 0]);
+        d[i * 4 + 1] = widen8(s[i * bytesPerPixel + 1]);
+        d[i * 4 + 2] = widen8(s[i * bytesPerPixel + 2]);
+    }
+}
+
 void loadRowUnweighted(uint16_t* d, const uint8_t* s, int32_t count, bool alphaLocked) {
     if (alphaLocked) {
-        for (int32_t i = 0; i < count; ++i) {
-            d[i * 4 + 0] = widen8(s[i * 4 + 0]);
-            d[i * 4 + 1] = widen8(s[i * 4 + 1]);
-            d[i * 4 + 2] = widen8(s[i * 4 + 2]);
-        }
+        widenColourRow(d, s, count, 4);
         return;
     }
     // A transparent source pixel carries no colour worth keeping: it clears.
@@ -237,11 +243,7 @@ void loadRGB24(const uint8_t* data, int32_t stride, int32_t useSelection) {
         const uint8_t* src = hostRow(data, stride, y);
         uint16_t* dst = slotRow(*s, y);
         if (!weighted) {
-            for (int32_t x = 0; x < cols; ++x) {
-                dst[x * 4 + 0] = widen8(src[x * 3 + 0]);
-                dst[x * 4 + 1] = widen8(src[x * 3 + 1]);
-                dst[x * 4 + 2] = widen8(src[x * 3 + 2]);
-            }
+            widenColourRow(dst, src, cols, 3);
             continue;
         }
         for (int32_t x = 0; x < cols; ++x) {

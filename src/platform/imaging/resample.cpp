@@ -259,28 +259,34 @@ bool nearest(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t sr
 
 }  // namespace
 
-bool resizeImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
-                 int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel) {
+namespace {
+
+// The two smooth resizers differ only in their kernel and its reach.
+bool resizeWithKernel(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                      int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel,
+                      KernelFn kernel, double support) {
     if (!validArguments(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel))
         return false;
     try {
         return convolveAny(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel,
-                           triangleKernel, 1.0);
+                           kernel, support);
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
+}  // namespace
+
+bool resizeImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
+                 int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel) {
+    return resizeWithKernel(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel,
+                            triangleKernel, 1.0);
+}
+
 bool resizeImageBicubic(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
                         int32_t dstWidth, int32_t dstHeight, int32_t dstStride, int32_t bytesPerPixel) {
-    if (!validArguments(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel))
-        return false;
-    try {
-        return convolveAny(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel,
-                           cubicKernel, 2.0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return resizeWithKernel(src, srcWidth, srcHeight, srcStride, dst, dstWidth, dstHeight, dstStride, bytesPerPixel,
+                            cubicKernel, 2.0);
 }
 
 bool decimateImage(const uint8_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, uint8_t* dst,
