@@ -10,6 +10,22 @@
 
 namespace mrv::platform::codecs {
 
+// A file held in memory that a library reads through its callbacks; reads
+// never go past the end, whatever the library asks for.
+struct MemorySource {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+
+    // Copies up to count bytes into out and returns how many were copied.
+    size_t take(void* out, size_t count) {
+        const size_t n = count < size - pos ? count : size - pos;
+        std::memcpy(out, data + pos, n);
+        pos += n;
+        return n;
+    }
+};
+
 // Checks the size against kMaxDecodedPixels and allocates width * height * 4
 // bytes into out (pixels null on refusal).
 bool allocDecoded(int64_t width, int64_t height, DecodedImage* out);

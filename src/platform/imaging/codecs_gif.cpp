@@ -13,20 +13,10 @@ namespace mrv::platform::codecs {
 
 namespace {
 
-struct MemorySource {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
-};
-
 int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
     auto* src = static_cast<MemorySource*>(gif->UserData);
     if (count <= 0) return 0;
-    size_t n = static_cast<size_t>(count);
-    if (n > src->size - src->pos) n = src->size - src->pos;
-    std::memcpy(out, src->data + src->pos, n);
-    src->pos += n;
-    return static_cast<int>(n);
+    return static_cast<int>(src->take(out, static_cast<size_t>(count)));
 }
 
 bool decodeFirstFrame(GifFileType* gif, DecodedImage* out) {

@@ -14,17 +14,10 @@ namespace mrv::platform::codecs {
 
 namespace {
 
-struct MemorySource {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
-};
-
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* src = static_cast<MemorySource*>(png_get_io_ptr(png));
     if (count > src->size - src->pos) png_error(png, "truncated");
-    std::memcpy(out, src->data + src->pos, count);
-    src->pos += count;
+    src->take(out, count);
 }
 
 void pngError(png_structp png, png_const_charp) { std::longjmp(png_jmpbuf(png), 1); }
